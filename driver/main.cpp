@@ -1,6 +1,12 @@
-#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
 
-int main() {
-  std::printf("colloidsim %s\n", COLLOIDSIM_VERSION);
-  return 0;
+#include "driver/program.h"
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  return colloidsim::run_program(args, std::filesystem::path("."), std::cout, std::cerr);
 }

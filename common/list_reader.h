@@ -1,0 +1,100 @@
+// Free-format (list-directed) reading of the text inputs: "INPUT.IN",
+// "FLUXATT.IN" and the command-line arguments of the one-particle mode.
+//
+// A read fills its items in order from the values that follow, starting on the
+// current line. Values are separated by blanks, a comma, or line ends; two
+// commas in a row give a null value that leaves its item unchanged; r*c stands
+// for r copies of c and r* for r nulls; a slash ends the read and leaves the
+// remaining items unchanged. A read that finds too few values on its line goes
+// on to the following lines (blank lines are skipped); after the last item the
+// rest of that line is skipped. A read without items consumes one line.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace colloidsim {
+
+struct ListItem {
+  enum class Kind { Integer, Real, Text };
+
+  static ListItem integer(std::string_view name, std::int32_t& target) {
+    return {name, Kind::Integer, &target};
+  }
+  static ListItem real(std::string_view name, double& target) { return {name, Kind::Real, &target}; }
+  // A text item keeps at most max_length characters (0: no limit).
+  static ListItem text(std::string_view name, std::string& target, std::size_t max_length = 0) {
+    return {name, Kind::Text, &target, max_length};
+  }
+
+  std::string_view name;
+  Kind kind;
+  void* target;
+  std::size_t max_length = 0;
+};
+
+// Where a parameter's value came from, for messages about its range.
+struct ValueOrigin {
+  int line = 0;          // 1-based line number
+  std::string text;      // the value as written; empty when it was left unchanged
+};
+
+class ListReader {
+ public:
+  // Reads a whole file; throws InputError when it cannot be opened, saying
+  // what the file was expected to be.
+  static ListReader from_file(const std::filesystem::path& path, const std::string& display_name,
+                              const std::string& purpose);
+  ListReader(std::string display_name, std::string contents);
+
+  // One free-format read. Throws InputError for a value that does not fit its
+  // item's kind and for an end of file before every item is satisfied.
+  void read(std::initializer_list<ListItem> items);
+
+  // A formatted read without items whose format holds `advances` record
+  // advances: consumes the current line and `advances` more.
+  void skip_lines(int count, std::string_view context);
+
+  int line_count() const { return static_cast<int>(lines_.size()); }
+  // Index (0-based) of the line where the next read starts.
+  int next_line() const { return line_; }
+  void seek_line(int line) { line_ = line; }
+  // Whether a line holds anything but blanks.
+  bool line_is_blank(int line) const;
+
+  const std::string& display_name() const { return name_; }
+  // The line and text of the most recent value read into the named item.
+  const std::map<std::string, ValueOrigin, std::less<>>& origins() const { return origins_; }
+  // Readers of many records need no origins.
+  void keep_origins(bool keep) { keep_origins_ = keep; }
+
+ private:
+  struct Token {
+    enum class Type { Value, Null, Slash, End } type;
+    std::string_view text;
+    int line;
+  };
+  Token next_token();
+  void assign(const ListItem& item, const Token& token);
+
+  std::string name_;
+  std::string contents_;
+  std::vector<std::string_view> lines_;
+  int line_ = 0;             // current line (0-based)
+  std::size_t column_ = 0;   // position within the current line
+  bool after_value_ = false; // a value was read and its separator not yet seen
+  bool keep_origins_ = true;
+  std::map<std::string, ValueOrigin, std::less<>> origins_;
+};
+
+// Parsers shared with the command line; they return false for text that is
+// not a valid item of their kind.
+bool parse_integer(std::string_view text, std::int32_t& value);
+bool parse_real(std::string_view text, double& value);
+
+}  // namespace colloidsim

@@ -1,0 +1,25 @@
+// Options and positional arguments of the colloidsim command.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace colloidsim {
+
+struct CommandLine {
+  bool help = false;
+  bool version = false;
+  std::optional<std::uint64_t> seed;    // --seed N: reproducible random streams
+  std::vector<std::string> positional;  // one-particle mode: particle count, particle number
+};
+
+// Options start with "--" and may stand before or after the positional
+// arguments. Throws InputError for an unknown option or a bad option value.
+CommandLine parse_command_line(const std::vector<std::string>& args);
+
+// The text of --help.
+std::string usage_text();
+
+}  // namespace colloidsim
