@@ -1,9 +1,14 @@
 #include "driver/program.h"
 
+#include <memory>
+#include <stdexcept>
+
 #include "common/input_error.h"
 #include "driver/command_line.h"
 #include "driver/echo.h"
 #include "driver/parameter_file.h"
+#include "driver/run.h"
+#include "driver/run_setup.h"
 #include "driver/setup.h"
 #include "driver/validation.h"
 
@@ -21,26 +26,35 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
       out << "colloidsim " << COLLOIDSIM_VERSION << "\n";
       return 0;
     }
+    // Everything is read and checked before the first file is created.
     ParameterFile file = read_parameter_file(workdir / PARAMETER_FILE);
     validate_parameters(file);
-    RunParameters& p = file.parameters;
-    const RunConstants constants = derive_run_constants(p);
+    Run run;
+    run.p = file.parameters;
+    run.c = derive_run_constants(run.p);
+    run.f = prepare_forces(run.p, run.c);
+    run.seed = cl.seed;
     std::int32_t IPART = 1;
-    if (p.CLUSTER == 1) {
-      read_particle_arguments(cl.positional, p.NPART, IPART);
-      validate_particle_number(p.NPART, IPART);
+    if (run.p.CLUSTER == 1) {
+      read_particle_arguments(cl.positional, run.p.NPART, IPART);
+      validate_particle_number(run.p.NPART, IPART);
     }
-    if (p.ATTMODE == -1) {
-      RestartFile restart(workdir / RESTART_FILE);
-      const std::int32_t records = p.CLUSTER == 1 ? 1 : p.NPART;
-      for (std::int32_t k = 1; k <= records; ++k) restart.record(k);
+    std::unique_ptr<RestartFile> restart;
+    if (run.p.ATTMODE == -1) {
+      restart = std::make_unique<RestartFile>(workdir / RESTART_FILE);
+      const std::int32_t records = run.p.CLUSTER == 1 ? 1 : run.p.NPART;
+      for (std::int32_t k = 1; k <= records; ++k) restart->record(k);
     }
-    std::string echo;
-    append_echo(echo, p, echo_values(constants));
-    out << echo;
+    run_particles(run, IPART, restart.get(), workdir, out);
     return 0;
   } catch (const InputError& e) {
+    out.flush();
     err << "colloidsim: " << e.what() << "\n";
+    return 1;
+  } catch (const std::runtime_error& e) {
+    // The one fatal message of the program's own.
+    out.flush();
+    err << e.what() << "\n";
     return 1;
   }
 }

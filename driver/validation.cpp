@@ -7,6 +7,8 @@
 #include "common/input_error.h"
 #include "driver/contact.h"
 #include "forces/happel.h"
+#include "surface/hettrack.h"
+#include "surface/hettrackp.h"
 
 namespace colloidsim {
 
@@ -89,12 +91,27 @@ void validate_parameters(const ParameterFile& file) {
     c.require(p.HETMODE == 1 || p.HETMODE == 5 || p.HETMODE == 9 || p.HETMODE == 73, "HETMODE",
               p.HETMODE, "1, 5, 9 or 73 when SCOV > 0");
     c.require(p.RHET0 > 0, "RHET0", p.RHET0, "a heterodomain radius > 0 when SCOV > 0");
+    const std::int64_t NCL =
+        collector_cluster_count(p.AG, p.HETMODE, p.SCOV, p.RHET0, p.RHET1, p.RHET2);
+    c.require(NCL >= 3, "SCOV", p.SCOV,
+              "a coverage that lays out at least 3 heterodomain clusters on the collector (it "
+              "lays out " + std::to_string(NCL) + ")");
   }
   if (p.SCOVP > 0) {
     c.require(p.SCOVP < 1, "SCOVP", p.SCOVP, "a coverage below 1");
     c.require(p.HETMODEP == 1 || p.HETMODEP == 5 || p.HETMODEP == 9, "HETMODEP", p.HETMODEP,
               "1, 5 or 9 when SCOVP > 0");
     c.require(p.RHETP0 > 0, "RHETP0", p.RHETP0, "a heterodomain radius > 0 when SCOVP > 0");
+    const std::int64_t NCLP =
+        particle_cluster_count(p.AP, p.HETMODEP, p.SCOVP, p.RHETP0, p.RHETP1);
+    c.require(NCLP != 1 && NCLP != 2, "SCOVP", p.SCOVP,
+              "a coverage that lays out no cluster or at least 3 heterodomain clusters on the "
+              "particle (it lays out " + std::to_string(NCLP) + ")");
+    const std::int64_t count =
+        particle_heterodomain_count(p.AP, p.HETMODEP, p.SCOVP, p.RHETP0, p.RHETP1);
+    c.require(count <= MAX_PARTICLE_HETERODOMAINS, "SCOVP", p.SCOVP,
+              "a coverage that lays out at most 10000000 particle heterodomains (it lays out " +
+                  std::to_string(count) + ")");
   }
 }
 

@@ -1,0 +1,206 @@
+#include "driver/run.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "common/input_error.h"
+#include "driver/echo.h"
+#include "driver/file_names.h"
+#include "driver/output_records.h"
+#include "driver/setup.h"
+#include "driver/trajectory.h"
+#include "forces/seeding.h"
+
+namespace colloidsim {
+
+namespace {
+
+// An output file created new (replacing one of the same name); every failure
+// to create or write it ends the run with the file's name.
+class OutputFile {
+ public:
+  OutputFile(const std::filesystem::path& dir, const std::string& name)
+      : name_(name), stream_(dir / name, std::ios::binary | std::ios::trunc) {
+    if (!stream_) fail("cannot create the file");
+  }
+  void write(const std::string& text) {
+    stream_.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!stream_) fail("cannot write to the file");
+  }
+  void flush() {
+    stream_.flush();
+    if (!stream_) fail("cannot write to the file");
+  }
+
+ private:
+  [[noreturn]] void fail(const char* what) const {
+    throw InputError(name_, std::string(what) + " (" + std::strerror(errno) + ")");
+  }
+  std::string name_;
+  std::ofstream stream_;
+};
+
+// The three families of files a fate goes to.
+enum Family { EX = 0, ATT = 1, REM = 2 };
+
+Family family_of(std::int32_t ATTACHK) {
+  switch (ATTACHK) {
+    case 1: return EX;
+    case 3:
+    case 5: return REM;
+    default: return ATT;  // 2, 4, 6
+  }
+}
+
+const char* const TRAJECTORY_PREFIX[3] = {"VORNEKTRAJEX.", "VORNEKTRAJATT.", "VORNEKTRAJREM."};
+const char* const FLUX_NAME[3] = {"FLUXEX.OUT", "FLUXATT.OUT", "FLUXREM.OUT"};
+const char* const NUMBERED_FLUX_PREFIX[3] = {"VORNEKFLUXEX.", "VORNEKFLUXATT.", "VORNEKFLUXREM."};
+
+std::string echo_text(const Run& run) {
+  std::string text;
+  append_echo(text, run.p, echo_values(run.c));
+  return text;
+}
+
+std::string flux_head(const Run& run) {
+  std::string text = echo_text(run);
+  append_legend(text);
+  append_flux_header(text);
+  return text;
+}
+
+FluxRecord flux_record(const ParticleState& s) {
+  FluxRecord r;
+  r.IPART = s.IPART;
+  r.ATTACHK = s.ATTACHK;
+  r.XINIT = s.XINIT;
+  r.YINIT = s.YINIT;
+  r.RINJ = s.RINJ;
+  r.ZINIT = s.ZINIT;
+  r.RINIT = s.RINIT;
+  r.HINIT = s.HINIT;
+  r.XOUT = s.X;
+  r.YOUT = s.Y;
+  r.ZOUT = s.Z;
+  r.ROUT = s.R;
+  r.HOUT = s.H;
+  r.ELAPSED = s.ELAPSED;
+  r.PTIMEIN = s.PTIMEIN;
+  r.PTIMEOUT = s.PTIMEF;
+  r.TBULK = s.TBULK;
+  r.TNEAR = s.TNEAR;
+  r.TFRIC = s.TFRIC;
+  r.NSVISIT = s.NSVISIT;
+  r.FRICVISIT = s.FRICVISIT;
+  r.ACONT = s.ACONT;
+  r.RZOI = s.RZOI;
+  r.AFRACT = s.AFRACT;
+  r.HETTYPE = s.HETTYPE;
+  r.HETFLAG = s.HETFLAG;
+  r.NSVEL = s.NSVEL;
+  r.HAVE = s.HAVE;
+  r.XINNS = s.XINNS;
+  r.YINNS = s.YINNS;
+  r.ZINNS = s.ZINNS;
+  return r;
+}
+
+// Seeds the particle's stream, places it and follows it to its fate.
+int simulate(Run& run, ParticleRun& pr, std::int32_t IPART, std::int32_t k, RestartFile* restart,
+             std::ostream* console) {
+  if (run.seed) {
+    seed_from_option(pr.stream, static_cast<std::int64_t>(*run.seed), IPART);
+  } else {
+    INIT_RANDOM_SEED(pr.stream);
+  }
+  RestartRecord record;
+  if (restart) record = restart->record(k);
+  start_particle(run, pr, IPART, restart ? &record : nullptr);
+  return run_to_fate(run, pr, console);
+}
+
+// Fate line and header into all three trajectory files, the recorded rows
+// into the one of the particle's family.
+void write_trajectory(const Run& run, const ParticleRun& pr, int IREC,
+                      std::unique_ptr<OutputFile> (&files)[3]) {
+  std::string head;
+  append_fate_line(head, pr.s.ATTACHK);
+  append_trajectory_header(head);
+  const Family family = family_of(pr.s.ATTACHK);
+  for (int f = 0; f < 3; ++f) {
+    if (f != family) files[f]->write(head);
+  }
+  std::string text = head;
+  for (int k : thinned_rows(IREC, pr.buffer.wrap_index(), run.p.PRINTMAX)) {
+    append_trajectory_row(text, pr.buffer.row(k));
+  }
+  files[family]->write(text);
+}
+
+}  // namespace
+
+void run_particles(Run& run, std::int32_t IPART, RestartFile* restart,
+                   const std::filesystem::path& workdir, std::ostream& console) {
+  auto pr = std::make_unique<ParticleRun>();
+  std::unique_ptr<OutputFile> flux[3];
+  std::unique_ptr<OutputFile> trajectory[3];
+
+  if (run.p.CLUSTER == 1) {
+    for (int f = 0; f < 3; ++f) {
+      trajectory[f] = std::make_unique<OutputFile>(
+          workdir, numbered_name_one_particle(TRAJECTORY_PREFIX[f], IPART));
+    }
+    for (int f = 0; f < 3; ++f) {
+      flux[f] = std::make_unique<OutputFile>(
+          workdir, numbered_name_one_particle(NUMBERED_FLUX_PREFIX[f], IPART));
+    }
+    const std::string echo = echo_text(run);
+    for (auto& file : trajectory) file->write(echo);
+    const std::string head = flux_head(run);
+    for (auto& file : flux) file->write(head);
+
+    // The one-particle flux file holds a single record: restart takes record 1.
+    const int IREC = simulate(run, *pr, IPART, 1, restart, nullptr);
+    write_trajectory(run, *pr, IREC, trajectory);
+    std::string record;
+    append_flux_record(record, flux_record(pr->s));
+    flux[family_of(pr->s.ATTACHK)]->write(record);
+    for (auto& file : flux) file->flush();
+    pr->het.release();
+    return;
+  }
+
+  const std::string head = flux_head(run);
+  for (int f = 0; f < 3; ++f) {
+    flux[f] = std::make_unique<OutputFile>(workdir, FLUX_NAME[f]);
+    flux[f]->write(head);
+    flux[f]->flush();
+  }
+  for (std::int32_t J = 1; J <= run.p.NPART; ++J) {
+    for (int f = 0; f < 3; ++f) {
+      trajectory[f].reset();
+      trajectory[f] = std::make_unique<OutputFile>(
+          workdir, numbered_name_all_particles(TRAJECTORY_PREFIX[f], J));
+    }
+    // The echo shows SCOV and SCOVP as the run has them now.
+    const std::string echo = echo_text(run);
+    for (auto& file : trajectory) file->write(echo);
+
+    const int IREC = simulate(run, *pr, J, J, restart, &console);
+    write_trajectory(run, *pr, IREC, trajectory);
+    for (auto& file : trajectory) file->flush();
+    std::string record;
+    append_flux_record(record, flux_record(pr->s));
+    OutputFile& family_flux = *flux[family_of(pr->s.ATTACHK)];
+    family_flux.write(record);
+    // A run that is stopped keeps every finished particle's row.
+    family_flux.flush();
+    pr->het.release();
+  }
+  console.flush();
+}
+
+}  // namespace colloidsim

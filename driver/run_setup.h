@@ -1,0 +1,44 @@
+// Everything a run shares between its particles: the parameters as the run
+// uses them, the derived constants and the force-law constants prepared once.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "common/run_constants.h"
+#include "common/run_parameters.h"
+#include "forces/edl.h"
+#include "forces/short_range.h"
+#include "forces/vdw.h"
+
+namespace colloidsim {
+
+// The force-law constants of the run. The double layer is prepared for the
+// four pairings of collector and particle surfaces the heterodomain weighting
+// uses; each gives bit for bit the result of the full argument list.
+struct PreparedForces {
+  VdwPrepared vdw;
+  EdlPrepared edl_base;            // ZETACST with ZETAPST
+  EdlPrepared edl_particle_het;    // ZETACST with ZETAHETP
+  EdlPrepared edl_collector_het;   // ZETAHET with ZETAPST
+  EdlPrepared edl_both_het;        // ZETAHET with ZETAHETP
+  AbPrepared ab;
+  BornPrepared born;
+  StericPrepared ste;
+  double FG = 0;  // N, buoyant weight
+};
+
+struct Run {
+  // SCOV and SCOVP change during the run: both become 0 when the base zeta
+  // potentials are not of one strict sign, and SCOVP becomes the coverage the
+  // particle's lattice achieves. Every echo written after that shows it.
+  RunParameters p;
+  RunConstants c;
+  PreparedForces f;
+  std::optional<std::uint64_t> seed;  // --seed N
+};
+
+// Prepares the force laws for the parameters as setup left them.
+PreparedForces prepare_forces(const RunParameters& p, const RunConstants& c);
+
+}  // namespace colloidsim

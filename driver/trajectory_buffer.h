@@ -1,0 +1,68 @@
+// The recorded rows of one particle's trajectory: 50000 rows; once full, later
+// rows overwrite it from row 2, 3, ... onward, so the earliest rows stay.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace colloidsim {
+
+// One recorded time step, in the column order of the trajectory files.
+struct TrajectoryRow {
+  std::int64_t ISTEP = 0;
+  double X = 0, Y = 0, Z = 0, R = 0, H = 0;
+  double ELAPSED = 0, PTIMEF = 0;  // ELAPSED is the ETIME column (ETIME is an errno macro)
+  double FCOLL = 0, FVDW = 0, FEDL = 0, FAB = 0, FSTE = 0, FBORN = 0;
+  double UT = 0, UN = 0, VT = 0, VN = 0;
+  double FDRGT = 0, FDRGN = 0, FDIFX = 0, FDIFY = 0, FDIFZ = 0;
+  double FGT = 0, FGN = 0, FLIFT = 0;
+  double ACONT = 0, RZOI = 0, AFRACT = 0;
+};
+
+class TrajectoryBuffer {
+ public:
+  static constexpr int ROWS = 50000;
+
+  TrajectoryBuffer() : rows_(ROWS) {}
+
+  // Back to an empty buffer: record index 1, wrap index 1.
+  void reset() {
+    record_index_ = 1;
+    wrap_index_ = 1;
+  }
+
+  // Stores a row at the record index, then advances it with the wrap rule.
+  void store(const TrajectoryRow& row) {
+    rows_[static_cast<std::size_t>(record_index_ - 1)] = row;
+    ++record_index_;
+    if (record_index_ > ROWS) {
+      ++wrap_index_;
+      if (wrap_index_ == ROWS) --wrap_index_;
+      record_index_ = wrap_index_;
+    }
+  }
+
+  // Stores the final state at the record index without advancing; returns its
+  // index IREC.
+  int store_final(const TrajectoryRow& row) {
+    rows_[static_cast<std::size_t>(record_index_ - 1)] = row;
+    return record_index_;
+  }
+
+  int record_index() const { return record_index_; }
+  int wrap_index() const { return wrap_index_; }
+  // Row k, counted from 1.
+  const TrajectoryRow& row(int k) const { return rows_[static_cast<std::size_t>(k - 1)]; }
+
+ private:
+  std::vector<TrajectoryRow> rows_;
+  int record_index_ = 1;
+  int wrap_index_ = 1;
+};
+
+// The rows written to a trajectory file, in order: rows 1..W-1, then W, W+S,
+// W+2S, ... up to IREC-2 with the stride S = IREC/PRINTMAX + 1, then every row
+// after the last of those up to IREC.
+std::vector<int> thinned_rows(int IREC, int W, int PRINTMAX);
+
+}  // namespace colloidsim
