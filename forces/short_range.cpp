@@ -38,6 +38,17 @@ double ab_pair_prefactor(double C, double pi, double R, double GAMMA0AB) {
 
 double ab_decay(double H, double H0, double lambda) { return std::exp(-((H - H0) / lambda)); }
 
+// exp(argument) where it only multiplies a zero prefactor: any positive finite
+// factor (or +0) then gives the prefactor's own signed zero, so 1 stands in
+// for it and the call is saved. Where exp would overflow (or the argument is
+// not a number) the product is not a number and exp is called as usual.
+constexpr double EXP_SAFE_ARGUMENT = 700.0;
+
+double decay_of_zero_or_exp(double prefactor, double argument) {
+  if (prefactor == 0.0 && argument < EXP_SAFE_ARGUMENT) return 1.0;
+  return std::exp(argument);
+}
+
 double born_hamaker(double A132, double A11, double A22, double A33, double AC1C1,
                     double AC2C2, int VDWMODE) {
   const CrossHamaker x = cross_hamaker(A11, A22, A33, AC1C1, AC2C2);
@@ -131,17 +142,19 @@ AbPrepared prepare_ab(double pi, double AG, double AP, double ASP, int RMODE, do
 }
 
 void FORCEAB(const AbPrepared& p, double NASP, double H, double& FAB) {
-  if (p.RMODE == 0) {
-    FAB = p.PREFACTOR * ab_decay(H, p.H0, p.LAMBDAAB);
-    return;
-  }
   if (p.RMODE < 0 || p.RMODE > 3) return;
-  if (!(H <= p.ASP)) {
+  if (p.RMODE != 0 && !(H <= p.ASP)) {
     FAB = 0.0;
     return;
   }
+  const double Fab =
+      p.PREFACTOR * decay_of_zero_or_exp(p.PREFACTOR, -((H - p.H0) / p.LAMBDAAB));
+  if (p.RMODE == 0) {
+    FAB = Fab;
+    return;
+  }
   const double count = p.RMODE == 3 ? ASPERITY_PAIR_WEIGHT * NASP : NASP;
-  FAB = count * (p.PREFACTOR * ab_decay(H, p.H0, p.LAMBDAAB));
+  FAB = count * Fab;
 }
 
 void FORCEBORN(double A132, double sigma, double AP, double H, double& FBORN, double A11,
@@ -181,7 +194,8 @@ StericPrepared prepare_ste(double pi, double GAMMA0STE, double LAMBDASTE, double
 }
 
 void FORCESTE(const StericPrepared& p, double H, double& FSTE) {
-  FSTE = ((p.PRESSURE * std::exp(-(H / p.LAMBDASTE))) * p.pi) * p.ASTE_SQUARED;
+  FSTE = ((p.PRESSURE * decay_of_zero_or_exp(p.PRESSURE, -(H / p.LAMBDASTE))) * p.pi) *
+         p.ASTE_SQUARED;
 }
 
 }  // namespace colloidsim

@@ -26,10 +26,11 @@ const Inputs RUNS[] = {
     {0.5e-6, 2.55e-4, 1e-8, 1e-20, 1e-7, 8.6e-20, 6.5e-20, 3.7e-20, 5.0e-20, 1.2e-19, 0.0, 0.0},
     {1.3e-6, 1.7e-4, 6e-8, 4e-21, 1e-7, 8.6e-20, 6.5e-20, 3.7e-20, 5.0e-20, 1.2e-19, 2e-8, 3e-8}};
 
-// Gaps from below contact to the bulk, with the asperity radius and its
-// neighbours, where the asperity terms switch.
+// Gaps from below contact (far enough for the short-range exponentials to
+// overflow) to the bulk, with the asperity radius and its neighbours, where
+// the asperity terms switch.
 std::vector<double> gaps(double ASP) {
-  std::vector<double> H{-2e-9, 0.0, ASP, std::nextafter(ASP, 0.0),
+  std::vector<double> H{-1e-6, -2e-9, 0.0, ASP, std::nextafter(ASP, 0.0),
                         std::nextafter(ASP, std::numeric_limits<double>::infinity())};
   for (double h = 1.58e-10; h < 2e-6; h *= 1.07) H.push_back(h);
   return H;
@@ -89,18 +90,22 @@ TEST(PreparedForms, DoubleLayerIsBitIdenticalAlsoWithSharedDecay) {
   }
 }
 
+// Zero acid-base and steric constants (forces switched off) take a shortcut
+// in the prepared forms; it must keep the bits too, signed zeros included.
 TEST(PreparedForms, AcidBaseBornAndStericAreBitIdentical) {
   for (const Inputs& in : RUNS) {
     for (int mode = 0; mode <= 4; ++mode) {
-      const AbPrepared ab = prepare_ab(PI, in.AG, in.AP, in.ASP, mode, 0.6e-9, -2e-3, H0);
       const BornPrepared born = prepare_born(in.A132, BORN_SIGMA, in.AP, in.A11, in.A22, in.A33,
                                              in.AC1C1, in.AC2C2, mode);
       for (double H : gaps(in.ASP)) {
         double plain = 0.0, cached = 0.0;
-        if (mode <= 3) {
-          FORCEAB(PI, in.AG, in.AP, in.ASP, 3.0, mode, 0.6e-9, -2e-3, H, H0, plain);
+        for (double GAMMA0AB : {-2e-3, 0.0, -0.0}) {
+          if (mode > 3) break;
+          const AbPrepared ab = prepare_ab(PI, in.AG, in.AP, in.ASP, mode, 0.6e-9, GAMMA0AB, H0);
+          FORCEAB(PI, in.AG, in.AP, in.ASP, 3.0, mode, 0.6e-9, GAMMA0AB, H, H0, plain);
           FORCEAB(ab, 3.0, H, cached);
-          ASSERT_TRUE(same_bits(plain, cached)) << "acid-base RMODE " << mode << " H " << H;
+          ASSERT_TRUE(same_bits(plain, cached))
+              << "acid-base RMODE " << mode << " GAMMA0AB " << GAMMA0AB << " H " << H;
         }
         if (mode >= 1) {
           FORCEBORN(in.A132, BORN_SIGMA, in.AP, H, plain, in.A11, in.A22, in.A33, in.AC1C1,
@@ -111,12 +116,14 @@ TEST(PreparedForms, AcidBaseBornAndStericAreBitIdentical) {
       }
     }
     const double ASTE = 3.3e-8;
-    const StericPrepared ste = prepare_ste(PI, 1.5e-3, 1e-9, ASTE);
-    for (double H : gaps(in.ASP)) {
-      double plain = 0.0, cached = 0.0;
-      FORCESTE(PI, 1.5e-3, 1e-9, ASTE, H, plain);
-      FORCESTE(ste, H, cached);
-      ASSERT_TRUE(same_bits(plain, cached)) << "steric H " << H;
+    for (double GAMMA0STE : {1.5e-3, 0.0, -0.0}) {
+      const StericPrepared ste = prepare_ste(PI, GAMMA0STE, 1e-9, ASTE);
+      for (double H : gaps(in.ASP)) {
+        double plain = 0.0, cached = 0.0;
+        FORCESTE(PI, GAMMA0STE, 1e-9, ASTE, H, plain);
+        FORCESTE(ste, H, cached);
+        ASSERT_TRUE(same_bits(plain, cached)) << "steric " << GAMMA0STE << " H " << H;
+      }
     }
   }
 }
