@@ -1,0 +1,55 @@
+// Electric double layer force between the particle and the collector, linear
+// superposition approximation for two spheres of constant surface potential:
+//   Fe(a, b, d) = P KAPPA exp(-KAPPA d),
+//   P = 64 pi ERE0 (a b / (a + b)) (kB T / (ZI e))^2 tanh(ZI e ZETAC / 4 kB T)
+//       tanh(ZI e ZETAP / 4 kB T).
+// H is the surface-to-surface gap at the closest point (m), asperities
+// included; it may be zero or negative. FEDL is in N along the outward normal:
+// positive (zeta potentials of equal sign) pushes the particle away from the
+// collector. With asperities (RMODE 1-3) the smooth part is weighted by the
+// uncovered fraction 1 - pi/4 and the asperity term counts only for H <= ASP.
+// An RMODE outside 0-3 leaves FEDL as it was; in every case a result of
+// magnitude below 1e-30 N is then set to 0.
+#pragma once
+
+namespace colloidsim {
+
+void FORCEEDL(double KAPPA, double kB, double ERE0, double T, double ZI, double e, double ZETAC,
+              double ZETAP, double AG, double AP, double ASP, double NASP, int RMODE, double H,
+              double pi, double& FEDL);
+
+// Everything of FORCEEDL that is fixed for a run and one pair of zeta
+// potentials. Several of these that differ only in the zeta potentials share
+// the exponential decay of a gap (EdlDecay).
+struct EdlPrepared {
+  int RMODE = 0;
+  double KAPPA = 0.0;             // 1/m
+  double ASP = 0.0;               // m
+  double ROUGHNESS_OFFSET = 0.0;  // m, added to H for the smooth surfaces
+  double UNCOVERED = 0.0;         // -, 1 - 0.25 pi
+  double BASE_PREFACTOR = 0.0;      // N, P KAPPA of particle and collector
+  double ASPERITY_PREFACTOR = 0.0;  // N, P KAPPA of the asperity pair
+};
+
+EdlPrepared prepare_edl(double KAPPA, double kB, double ERE0, double T, double ZI, double e,
+                        double ZETAC, double ZETAP, double AG, double AP, double ASP, int RMODE,
+                        double pi);
+
+// exp(-KAPPA d) of the smooth surfaces and of the asperity pair at one gap.
+// ASPERITY_ON is false when H > ASP (or the comparison is unordered).
+struct EdlDecay {
+  double BASE = 0.0;
+  double ASPERITY = 0.0;
+  bool ASPERITY_ON = false;
+};
+
+EdlDecay edl_decay(const EdlPrepared& prepared, double H);
+
+// Bit for bit the result of the full argument list.
+void FORCEEDL(const EdlPrepared& prepared, double NASP, double H, double& FEDL);
+
+// The same with the decay of the gap computed once for several zeta pairs
+// that share KAPPA, radii and roughness.
+void FORCEEDL(const EdlPrepared& prepared, const EdlDecay& decay, double NASP, double& FEDL);
+
+}  // namespace colloidsim

@@ -1,0 +1,150 @@
+#include "forces/hydrodynamics.h"
+
+#include <cmath>
+
+#include "common/constants.h"
+#include "common/numeric.h"
+
+namespace colloidsim {
+
+namespace {
+
+// FUNk = (a exp(-(b delta)) + 1) + c exp(-(q delta^p)).
+struct NearWallFit {
+  double a, b, c, q, p;
+};
+
+constexpr NearWallFit FUN1_FIT{sp(-0.399f), sp(0.1487f), sp(-0.601f), sp(1.202f), sp(0.9267f)};
+constexpr NearWallFit FUN2_FIT{sp(1.355f), sp(1.36f), 0.875, sp(0.525f), sp(0.5695f)};
+constexpr NearWallFit FUN3_FIT{sp(-0.143f), sp(1.472f), sp(-0.6772f), sp(2.765f), sp(0.2803f)};
+constexpr NearWallFit FUN4_FIT{sp(-0.3015f), sp(0.9006f), sp(-0.5942f), sp(1.292f), sp(0.2607f)};
+
+double near_wall(const NearWallFit& fit, double delta) {
+  return (fit.a * std::exp(-(fit.b * delta)) + 1.0) +
+         fit.c * std::exp(-(fit.q * std::pow(delta, fit.p)));
+}
+
+// Free rotation near a wall: OMEGA = (|UT|/AP) (ROT_A1 h + ROT_A0) /
+// ((ROT_B1 h + 1) + ROT_B2 h^2), h = H/AP.
+constexpr double ROT_A1 = sp(117.4f);
+constexpr double ROT_A0 = sp(0.5518f);
+constexpr double ROT_B1 = sp(232.1f);
+constexpr double ROT_B2 = sp(237.7f);
+
+constexpr double LIFT_RANGE = 100.0;  // particle radii from the collector surface
+
+// Lift coefficients Cn of L = ln(d/AP): Cn_k multiplies L^k; N and D mark
+// numerator and denominator of the rational fits.
+constexpr double C1_0 = sp(2.221f), C1_1 = sp(1.565f), C1_2 = sp(0.06602f);
+constexpr double C2N_0 = sp(0.639f), C2N_1 = sp(1.408f);
+constexpr double C2D_1 = sp(0.1036f), C2D_2 = sp(0.01136f);
+constexpr double C3N_0 = sp(1.751f), C3N_1 = sp(6.147f), C3N_2 = sp(3.299f),
+                 C3N_3 = sp(2.485f), C3N_4 = sp(1.952f);
+constexpr double C3D_1 = sp(3.714f), C3D_2 = sp(1.481f), C3D_3 = sp(1.278f),
+                 C3D_4 = sp(1.0905f);
+constexpr double C4N_0 = sp(10.97f), C4N_1 = sp(439.4f), C4N_2 = 355.0, C4N_3 = sp(171.6f);
+constexpr double C4D_1 = sp(7.309f), C4D_2 = sp(284.7f), C4D_3 = sp(86.45f),
+                 C4D_4 = sp(77.45f);
+constexpr double C5N_0 = sp(-4.723f), C5N_1 = sp(11.11f), C5N_2 = sp(41.76f);
+constexpr double C5D_1 = sp(20.31f);
+constexpr double C6N_0 = sp(-10.76f), C6N_1 = sp(2.158f), C6N_2 = sp(4.218f);
+constexpr double C6D_1 = sp(0.1749f);
+
+}  // namespace
+
+double STOKES_M3(double VISC, double AP) { return ((6.0 * PI) * VISC) * AP; }
+
+double REDUCED_GAP(double H, double B, double AP) { return (H + B) / AP; }
+
+double FUN1(double delta) { return near_wall(FUN1_FIT, delta); }
+double FUN2(double delta) { return near_wall(FUN2_FIT, delta); }
+double FUN3(double delta) { return near_wall(FUN3_FIT, delta); }
+double FUN4(double delta) { return near_wall(FUN4_FIT, delta); }
+
+void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3,
+                         double& FUN4) {
+  FUN1 = near_wall(FUN1_FIT, delta);
+  FUN2 = near_wall(FUN2_FIT, delta);
+  FUN3 = near_wall(FUN3_FIT, delta);
+  FUN4 = near_wall(FUN4_FIT, delta);
+}
+
+void SPLIT_FLUID_VELOCITY(double vx, double vy, double vz, double ENX, double ENY, double ENZ,
+                          double& VN, double& VT, double& ETX, double& ETY, double& ETZ) {
+  VN = vx * ENX + vy * ENY + vz * ENZ;
+  const double tx = vx - VN * ENX;
+  const double ty = vy - VN * ENY;
+  const double tz = vz - VN * ENZ;
+  VT = std::sqrt(tx * tx + ty * ty + tz * tz);
+  if (VT == 0.0) {
+    ETX = 0.0;
+    ETY = 0.0;
+    ETZ = 0.0;
+  } else {
+    ETX = tx / VT;
+    ETY = ty / VT;
+    ETZ = tz / VT;
+  }
+}
+
+double FREE_ROTATION_RATE(double UT, double H, double AP) {
+  const double h = H / AP;
+  return ((std::abs(UT) / AP) * (ROT_A1 * h + ROT_A0)) / ((ROT_B1 * h + 1.0) + ROT_B2 * (h * h));
+}
+
+void FORCEDRAG(double FUN2, double FUN3, double FUN4, double M3, double VN, double VT,
+               double& FDRGT, double& FDRGN) {
+  FDRGT = ((FUN3 / FUN4) * M3) * VT;
+  FDRGN = (FUN2 * M3) * VN;
+}
+
+void GRAVITY(double GRAVFACT, double AP, double g, double RHOP, double RHOW, double pi,
+             double& FG) {
+  FG = ((((GRAVFACT * FOUR_THIRDS) * pi) * ipow<3>(AP)) * (RHOP - RHOW)) * g;
+}
+
+void GRAVVECT(double FG, double EGX, double EGY, double EGZ, double ENX, double ENY, double ENZ,
+              double ETX, double ETY, double ETZ, double& FGN, double& FGT, double& FGNX,
+              double& FGNY, double& FGNZ, double& FGTX, double& FGTY, double& FGTZ) {
+  const double cn = EGX * ENX + EGY * ENY + EGZ * ENZ;
+  const double ct = EGX * ETX + EGY * ETY + EGZ * ETZ;
+  FGN = cn * FG;
+  FGT = ct * FG;
+  FGNX = ENX * FGN;
+  FGNY = ENY * FGN;
+  FGNZ = ENZ * FGN;
+  FGTX = ETX * FGT;
+  FGTY = ETY * FGT;
+  FGTZ = ETZ * FGT;
+}
+
+void FORCELIFT(double RHOW, double R, double AP, double AG, double VT, double UT, double OMEGA,
+               double& FLIFT) {
+  const double d = R - AG;
+  if (!(d <= LIFT_RANGE * AP)) {
+    FLIFT = 0.0;
+    return;
+  }
+  const double Gs = VT / d;
+  const double L = std::log(d / AP);
+  const double L2 = L * L;
+  const double L3 = ipow<3>(L);
+  const double L4 = ipow<4>(L);
+
+  const double C1 = std::exp((C1_1 * L + C1_0) + C1_2 * L2);
+  const double C2 = std::exp(-((C2N_1 * L + C2N_0) / ((1.0 - C2D_1 * L) + C2D_2 * L2)));
+  const double C3 = ((((C3N_1 * L + C3N_0) + C3N_2 * L2) - C3N_3 * L3) + C3N_4 * L4) /
+                    ((((C3D_1 * L + 1.0) + C3D_2 * L2) - C3D_3 * L3) + C3D_4 * L4);
+  const double C4 = -((L * (((C4N_1 * L + C4N_0) + C4N_2 * L2) + C4N_3 * L3)) /
+                      ((((C4D_1 * L + 1.0) + C4D_2 * L2) + C4D_3 * L3) + C4D_4 * L4));
+  const double C5 = std::exp(((C5N_0 - C5N_1 * L) + C5N_2 * L2) / (C5D_1 * L + 1.0));
+  const double C6 = ((C6N_0 - C6N_1 * L) - C6N_2 * L2) / (1.0 - C6D_1 * L);
+
+  const double APGs = AP * Gs;
+  const double APOMEGA = AP * OMEGA;
+  const double S = APGs * APGs * C1 + APOMEGA * APOMEGA * C2 + UT * UT * C3 +
+                   AP * OMEGA * UT * C4 + AP * AP * OMEGA * Gs * C5 + AP * Gs * UT * C6;
+  FLIFT = (RHOW * (AP * AP)) * S;
+}
+
+}  // namespace colloidsim

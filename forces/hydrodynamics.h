@@ -1,0 +1,70 @@
+// Hydrodynamic and body forces on the particle: Stokes friction, near-wall
+// corrections, drag of the moving fluid, buoyant weight and lift.
+// Normal forces are signed along the outward normal (ENX, ENY, ENZ), from the
+// collector towards the particle centre: positive pushes the particle away
+// from the collector. Tangential forces act along the unit tangent
+// (ETX, ETY, ETZ) of the tangential fluid velocity. SI units throughout.
+#pragma once
+
+namespace colloidsim {
+
+// Stokes friction coefficient M3 = 6 pi VISC AP (kg/s), VISC in kg/m/s, AP in m.
+double STOKES_M3(double VISC, double AP);
+
+// Reduced gap delta = (H + B) / AP of the near-wall functions: H the
+// surface-to-surface gap, B the slip length, AP the particle radius (m).
+double REDUCED_GAP(double H, double B, double AP);
+
+// Near-wall correction functions of the reduced gap delta, each a fit
+//   FUNk = (a exp(-b delta) + 1) + c exp(-q delta^p)
+// to the sphere-wall resistances. FUN1 scales the normal mobility of the particle (0 at
+// contact), FUN2 the normal drag of the fluid, FUN3 / FUN4 the tangential
+// drag of the fluid and FUN4 the tangential mobility; all tend to 1 far from
+// the wall.
+double FUN1(double delta);
+double FUN2(double delta);
+double FUN3(double delta);
+double FUN4(double delta);
+void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3, double& FUN4);
+
+// Splits the fluid velocity (vx, vy, vz) at the particle centre into the
+// normal component VN along (ENX, ENY, ENZ), the tangential magnitude VT and
+// the unit tangent (ETX, ETY, ETZ), which is (0, 0, 0) when VT is exactly 0.
+void SPLIT_FLUID_VELOCITY(double vx, double vy, double vz, double ENX, double ENY, double ENZ,
+                          double& VN, double& VT, double& ETX, double& ETY, double& ETZ);
+
+// Rotation rate (1/s) of a sphere translating freely at tangential speed UT
+// (m/s) at gap H from a wall:
+//   OMEGA = (|UT| / AP) (117.4 H/AP + 0.5518) / (232.1 H/AP + 1 + 237.7 (H/AP)^2).
+double FREE_ROTATION_RATE(double UT, double H, double AP);
+
+// Drag of the moving fluid on a particle at rest:
+//   FDRGT = (FUN3 / FUN4) M3 VT along the tangent, FDRGN = FUN2 M3 VN along
+// the outward normal.
+void FORCEDRAG(double FUN2, double FUN3, double FUN4, double M3, double VN, double VT,
+               double& FDRGT, double& FDRGN);
+
+// Buoyant weight FG = GRAVFACT (4/3) pi AP^3 (RHOP - RHOW) g (N), positive for
+// a particle denser than the fluid; it acts along the gravity direction.
+void GRAVITY(double GRAVFACT, double AP, double g, double RHOP, double RHOW, double pi,
+             double& FG);
+
+// Splits FG along the gravity direction (EGX, EGY, EGZ) into a normal part
+// FGN = (EG . EN) FG with vector FGN EN and a tangential part
+// FGT = (EG . ET) FG with vector FGT ET. The tangential part follows the
+// tangent of the fluid velocity, so it is 0 where VT is 0.
+void GRAVVECT(double FG, double EGX, double EGY, double EGZ, double ENX, double ENY, double ENZ,
+              double ETX, double ETY, double ETZ, double& FGN, double& FGT, double& FGNX,
+              double& FGNY, double& FGNZ, double& FGTX, double& FGTY, double& FGTZ);
+
+// Lift on a sphere translating (UT) and rotating (OMEGA) near a plane wall in
+// a shear flow of rate VT / d, d = R - AG the distance of the particle centre
+// from the collector surface:
+//   FLIFT = RHOW AP^2 ((AP Gs)^2 C1 + (AP OMEGA)^2 C2 + UT^2 C3
+//           + AP OMEGA UT C4 + AP^2 OMEGA Gs C5 + AP Gs UT C6),
+// with C1..C6 fits in ln(d / AP). Positive pushes the particle away from the
+// collector. FLIFT is 0 when d > 100 AP or d is not a number. Needs d > 0.
+void FORCELIFT(double RHOW, double R, double AP, double AG, double VT, double UT, double OMEGA,
+               double& FLIFT);
+
+}  // namespace colloidsim
