@@ -100,9 +100,8 @@ Contribution all_crossing(double XZ, double YZ, double RZ, double XH, double YH,
     const Point T3{point_x(IPH, KZ), point_y(IPH, KZ)};
     OVERLAP3(T1, T2, T3, RP, RZ, RH, T);
   } else if (KP != 0) {
-    // A corner of the Z and H lens lies in P and P's boundary crosses
-    // neither arc of the lens inside the third circle: the whole lens is
-    // inside P.
+    // Only Z and H corners lie inside the third circle, so P's edge does
+    // not enter the Z and H lens: the whole lens is inside P.
     T = A2;
   } else {
     // Likewise the whole P and Z lens is inside H.
