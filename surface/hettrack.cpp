@@ -45,15 +45,30 @@ struct Tables {
   HetTable& R;
 };
 
+struct Trig {
+  double sin, cos;
+};
+
+Trig trig(double angle) { return {std::sin(angle), std::cos(angle)}; }
+
+// Sine and cosine of base + s step for s = -1, 0, +1 (indexed s + 1): the
+// same expressions as base + a_k step, so sharing them between the entries of
+// a cluster changes no bit of the result.
+std::array<Trig, 3> three_steps(double base, double step) {
+  return {trig(base + -1.0 * step), trig(base + 0.0 * step), trig(base + 1.0 * step)};
+}
+
+std::size_t step_index(double s) { return static_cast<std::size_t>(s + 1); }
+
 // Entry (1-based) at polar angle theta and azimuth phi on the collector
-// surface. Angles outside [0, pi] denote the mirrored point and are used as
-// they are.
-void place(Tables out, int entry, double theta, double phi, double radius, double AG, double XM0,
+// surface, given their sines and cosines. Angles outside [0, pi] denote the
+// mirrored point and are used as they are.
+void place(Tables out, int entry, Trig theta, Trig phi, double radius, double AG, double XM0,
            double YM0, double ZM0) {
   const auto i = static_cast<std::size_t>(entry - 1);
-  out.X[i] = (AG * std::sin(theta)) * std::cos(phi) + XM0;
-  out.Y[i] = (AG * std::sin(theta)) * std::sin(phi) + YM0;
-  out.Z[i] = AG * std::cos(theta) + ZM0;
+  out.X[i] = (AG * theta.sin) * phi.cos + XM0;
+  out.Y[i] = (AG * theta.sin) * phi.sin + YM0;
+  out.Z[i] = AG * theta.cos + ZM0;
   out.R[i] = radius;
 }
 
@@ -123,24 +138,27 @@ void HETTRACK(double X, double Y, double Z, double XM0, double YM0, double ZM0, 
     YHET[0] = YM0;
     ZHET[0] = AG * std::cos(T0) + ZM0;
     RHET[0] = RHET0;
+    const Trig first_ring = trig(T0 + DTH);
     if (HETMODE == 5) {
       for (int i = 2; i <= 5; ++i) {
-        place(out, i, T0 + DTH, ((i - 2) * PI) * 0.5, RHET1, AG, XM0, YM0, ZM0);
+        place(out, i, first_ring, trig(((i - 2) * PI) * 0.5), RHET1, AG, XM0, YM0, ZM0);
       }
       return;
     }
     if (HETMODE == 1) return;
     for (int i = 2; i <= 9; ++i) {
-      place(out, i, T0 + DTH, ((i - 2) * PI) * 0.25, RHET1, AG, XM0, YM0, ZM0);
+      place(out, i, first_ring, trig(((i - 2) * PI) * 0.25), RHET1, AG, XM0, YM0, ZM0);
     }
     if (HETMODE != 73) return;
-    for (int i = 10; i <= 73; ++i) {
-      const int g = (i - 10) / 8;
-      const int k = i - 9 - 8 * g;
-      const double theta = (T0 + DTH) + NEIGHBOUR_A[k - 1] * (ONE_THIRD * DTH);
-      const double phi =
-          (g * PI) * 0.25 + NEIGHBOUR_B[k - 1] * (ONE_THIRD * (PI * 0.25));
-      place(out, i, theta, phi, RHET2, AG, XM0, YM0, ZM0);
+    // Eight neighbours around each first-ring satellite, a third of the
+    // first-ring spacing apart.
+    const auto polar = three_steps(T0 + DTH, ONE_THIRD * DTH);
+    for (int g = 0; g < 8; ++g) {
+      const auto azimuth = three_steps((g * PI) * 0.25, ONE_THIRD * (PI * 0.25));
+      for (int k = 1; k <= 8; ++k) {
+        place(out, 9 + 8 * g + k, polar[step_index(NEIGHBOUR_A[k - 1])],
+              azimuth[step_index(NEIGHBOUR_B[k - 1])], RHET2, AG, XM0, YM0, ZM0);
+      }
     }
     return;
   }
@@ -167,29 +185,40 @@ void HETTRACK(double X, double Y, double Z, double XM0, double YM0, double ZM0, 
   const double DPH = ONE_THIRD_F * DPHI;
   if (HETMODE == 5) {
     // The four diagonal neighbours.
-    place(out, 2, TC + DTH, PC - DPH, RHET1, AG, XM0, YM0, ZM0);
-    place(out, 3, TC + DTH, PC + DPH, RHET1, AG, XM0, YM0, ZM0);
-    place(out, 4, TC - DTH, PC + DPH, RHET1, AG, XM0, YM0, ZM0);
-    place(out, 5, TC - DTH, PC - DPH, RHET1, AG, XM0, YM0, ZM0);
+    const Trig up = trig(TC + DTH);
+    const Trig down = trig(TC - DTH);
+    const Trig before = trig(PC - DPH);
+    const Trig after = trig(PC + DPH);
+    place(out, 2, up, before, RHET1, AG, XM0, YM0, ZM0);
+    place(out, 3, up, after, RHET1, AG, XM0, YM0, ZM0);
+    place(out, 4, down, after, RHET1, AG, XM0, YM0, ZM0);
+    place(out, 5, down, before, RHET1, AG, XM0, YM0, ZM0);
     return;
   }
   if (HETMODE == 1) return;
+  const auto polar = three_steps(TC, DTH);
+  const auto azimuth = three_steps(PC, DPH);
   for (int i = 2; i <= 9; ++i) {
     const int k = i - 1;
-    place(out, i, TC + NEIGHBOUR_A[k - 1] * DTH, PC + NEIGHBOUR_B[k - 1] * DPH, RHET1, AG, XM0,
-          YM0, ZM0);
+    place(out, i, polar[step_index(NEIGHBOUR_A[k - 1])], azimuth[step_index(NEIGHBOUR_B[k - 1])],
+          RHET1, AG, XM0, YM0, ZM0);
   }
   if (HETMODE != 73) return;
   // Group g is centred on first-ring satellite g + 1, one third of the
-  // first-ring spacing around it.
+  // first-ring spacing around it; its angles depend only on the steps of the
+  // group and of the member.
+  std::array<std::array<Trig, 3>, 3> polar2;
+  std::array<std::array<Trig, 3>, 3> azimuth2;
+  for (const double s : {-1.0, 0.0, 1.0}) {
+    polar2[step_index(s)] = three_steps(TC + s * DTH, ONE_THIRD * DTH);
+    azimuth2[step_index(s)] = three_steps(PC + s * DPH, ONE_THIRD * DPH);
+  }
   for (int i = 10; i <= 73; ++i) {
     const int g = (i - 10) / 8 + 1;
     const int k = i - 9 - 8 * (g - 1);
-    const double theta =
-        (TC + NEIGHBOUR_A[g - 1] * DTH) + NEIGHBOUR_A[k - 1] * (ONE_THIRD * DTH);
-    const double phi =
-        (PC + NEIGHBOUR_B[g - 1] * DPH) + NEIGHBOUR_B[k - 1] * (ONE_THIRD * DPH);
-    place(out, i, theta, phi, RHET2, AG, XM0, YM0, ZM0);
+    place(out, i, polar2[step_index(NEIGHBOUR_A[g - 1])][step_index(NEIGHBOUR_A[k - 1])],
+          azimuth2[step_index(NEIGHBOUR_B[g - 1])][step_index(NEIGHBOUR_B[k - 1])], RHET2, AG,
+          XM0, YM0, ZM0);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "surface/hettrack.h"
 
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -115,6 +116,60 @@ TEST(Hettrack, MatchesReferenceClusters) {
       EXPECT_TRUE(near_rel(out.Y[e.i - 1], e.y, 1e-14));
       EXPECT_TRUE(near_rel(out.Z[e.i - 1], e.z, 1e-14));
       EXPECT_EQ(out.R[e.i - 1], e.r);
+    }
+  }
+}
+
+TEST(Hettrack, SharedAnglesGiveTheEntryByEntryResult) {
+  // HETTRACK evaluates each distinct polar angle and azimuth once and shares
+  // them between the 73 entries. Here every entry is evaluated on its own
+  // from its angles, with the lattice values of the band case above (TC, PC,
+  // DTH, DPH from tests/surface/reference/surface_geometry.py) and of the
+  // north pole (T0 = 0); the results must agree to the bit.
+  const double A[8] = {-1, +1, 0, -1, +1, 0, -1, +1};
+  const double B[8] = {-1, -1, -1, 0, 0, +1, +1, +1};
+  auto direct = [](double theta, double phi, double XM0, double YM0, double ZM0) {
+    return std::array<double, 3>{(AG * std::sin(theta)) * std::cos(phi) + XM0,
+                                 (AG * std::sin(theta)) * std::sin(phi) + YM0,
+                                 AG * std::cos(theta) + ZM0};
+  };
+  {
+    SCOPED_TRACE("band");
+    const double XM0 = 1e-6, YM0 = -2e-6, ZM0 = 3e-6;
+    const double TC = 0.6731984445026943, PC = 1.0591654777526855;
+    const double DTH = 0.037399914698087296, DPH = 0.05983985960483551;
+    const Cluster out = track(3.0e-5, 4.5e-5, 8.0e-5, XM0, YM0, ZM0, 73);
+    for (int i = 2; i <= 73; ++i) {
+      double theta = 0, phi = 0;
+      if (i <= 9) {
+        theta = TC + A[i - 2] * DTH;
+        phi = PC + B[i - 2] * DPH;
+      } else {
+        const int g = (i - 10) / 8 + 1, k = i - 9 - 8 * (g - 1);
+        theta = (TC + A[g - 1] * DTH) + A[k - 1] * (ONE_THIRD * DTH);
+        phi = (PC + B[g - 1] * DPH) + B[k - 1] * (ONE_THIRD * DPH);
+      }
+      const auto p = direct(theta, phi, XM0, YM0, ZM0);
+      EXPECT_EQ(out.X[i - 1], p[0]) << "entry " << i;
+      EXPECT_EQ(out.Y[i - 1], p[1]) << "entry " << i;
+      EXPECT_EQ(out.Z[i - 1], p[2]) << "entry " << i;
+    }
+  }
+  {
+    SCOPED_TRACE("pole");
+    const double DTH = ONE_THIRD * (PI / 28);
+    const Cluster out = track(1e-7, 2e-7, 1.0001e-4, 0, 0, 0, 73);
+    for (int i = 2; i <= 73; ++i) {
+      double theta = DTH, phi = ((i - 2) * PI) * 0.25;
+      if (i > 9) {
+        const int g = (i - 10) / 8, k = i - 9 - 8 * g;
+        theta = DTH + A[k - 1] * (ONE_THIRD * DTH);
+        phi = (g * PI) * 0.25 + B[k - 1] * (ONE_THIRD * (PI * 0.25));
+      }
+      const auto p = direct(theta, phi, 0, 0, 0);
+      EXPECT_EQ(out.X[i - 1], p[0]) << "entry " << i;
+      EXPECT_EQ(out.Y[i - 1], p[1]) << "entry " << i;
+      EXPECT_EQ(out.Z[i - 1], p[2]) << "entry " << i;
     }
   }
 }

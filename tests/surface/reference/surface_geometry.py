@@ -106,7 +106,8 @@ def hettrack(X, Y, Z, XM0, YM0, ZM0, AG, HETMODE, SCOV, R0, R1, R2):
     pc = f32(f32(dphi * f32(ipart(j))) + phi0)
     if pc > PI + PI:
         pc = (PI + PI) * (pc / (PI + PI) - ipart(pc / (PI + PI)))
-    info.update(NPHI=nphi, DPHI=dphi, PHI0=phi0, J=j, PC=pc)
+    info.update(NPHI=nphi, DPHI=dphi, PHI0=phi0, J=j, PC=pc, TC=tc, DTH=THIRD * dtheta,
+                DPH=f32(THIRD * dphi))
     out[1] = (rc * math.cos(pc) + XM0, rc * math.sin(pc) + YM0, AG * math.cos(tc) + ZM0, R0)
     dth = THIRD * dtheta
     dph = f32(THIRD * dphi)
