@@ -38,37 +38,17 @@ std::array<double, 3> to_local(double PHI, double THETA, const std::array<double
   return q;
 }
 
-TEST(Rotation, MatchesReferenceMatrices) {
-  // Rows of R from tests/surface/reference/surface_geometry.py.
-  struct Case {
-    double PHI, THETA;
-    double rows[9];
-  };
-  const Case cases[] = {
-      {0.3, 1.1,
-       {0.50131477506009248, -0.15426138546644444, -0.8514029135846447, -0.15426146633911139,
-        0.95228134636548256, -0.26336977307058418, 0.85140289893173138, 0.26336982043946655,
-        0.45359612142557726}},
-      {4.0, 2.5,
-       {0.23046144902605992, -0.89098813500030305, 0.39118750465919844, -0.89098814606393062,
-        -0.031605064572993724, 0.45292520736529612, -0.3911874794601285, -0.45292522912950922,
-        -0.80114361554693359}},
-      {0.0, 0.0,
-       {0.99999999999999845, 5.5636270456668439e-08, 0, -5.5636270456668439e-08,
-        0.99999999999999845, 0, 0, 0, 1}},
-      {1.0, PI,
-       {0.41614686545053481, -0.9092974135978239, 4.7234730498654284e-08, -0.9092974135978239,
-        -0.41614686545053048, 7.3563732221109828e-08, -4.7234726405842514e-08,
-        -7.3563734849073963e-08, -0.99999999999999556}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "PHI " << c.PHI << " THETA " << c.THETA);
-    RotationMatrix R;
-    ROTATION(c.PHI, c.THETA, R);
-    for (int i = 0; i < 3; ++i) {
-      for (int j = 0; j < 3; ++j) {
-        EXPECT_TRUE(near_rel(entry(R, i, j), c.rows[3 * i + j], 1e-14)) << i << "," << j;
-      }
+TEST(Rotation, MatchesReferenceMatrix) {
+  // Rows of R for PHI = 4, THETA = 2.5 from
+  // tests/surface/reference/surface_geometry.py.
+  const double rows[9] = {0.23046144902605992,   -0.89098813500030305, 0.39118750465919844,
+                          -0.89098814606393062,  -0.031605064572993724, 0.45292520736529612,
+                          -0.3911874794601285,   -0.45292522912950922, -0.80114361554693359};
+  RotationMatrix R;
+  ROTATION(4.0, 2.5, R);
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      EXPECT_TRUE(near_rel(entry(R, i, j), rows[3 * i + j], 1e-14)) << i << "," << j;
     }
   }
 }
@@ -92,32 +72,23 @@ TEST(Rotation, AgreesWithTheAxisAngleForm) {
   }
 }
 
-TEST(Transformation, CollectorCentreAndProjectionPoint) {
+TEST(Transformation, CollectorGeometryInTheLocalFrame) {
+  // G goes to the origin and the collector centre to (0, 0, -AG); a surface
+  // point at angular distance d from G lies at local height -AG (1 - cos d)
+  // and in-plane distance AG sin d.
   for (const auto& [PHI, THETA] : ANGLES) {
     SCOPED_TRACE(::testing::Message() << "PHI " << PHI << " THETA " << THETA);
     const auto n = normal(PHI, THETA);
     const std::array<double, 3> G = {AG * n[0], AG * n[1], AG * n[2]};
-    const auto centre = to_local(PHI, THETA, G, {0, 0, 0});
-    EXPECT_NEAR(centre[0] / AG, 0, FRAME_TOLERANCE);
-    EXPECT_NEAR(centre[1] / AG, 0, FRAME_TOLERANCE);
-    EXPECT_TRUE(near_rel(centre[2], -AG, 1e-12));
     EXPECT_EQ(to_local(PHI, THETA, G, G), (std::array<double, 3>{0, 0, 0}));
-  }
-}
-
-TEST(Transformation, SurfacePointsKeepTheirDistanceFromG) {
-  // A point of the collector surface at angular distance d from G lies at
-  // local height -AG (1 - cos d) and in-plane distance AG sin d.
-  for (const auto& [PHI, THETA] : ANGLES) {
-    const auto n = normal(PHI, THETA);
-    const std::array<double, 3> G = {AG * n[0], AG * n[1], AG * n[2]};
+    const auto centre = to_local(PHI, THETA, G, {0, 0, 0});
+    EXPECT_NEAR(std::hypot(centre[0], centre[1]) / AG, 0, FRAME_TOLERANCE);
+    EXPECT_TRUE(near_rel(centre[2], -AG, 1e-12));
     const std::array<double, 3> e1 = {std::cos(THETA) * std::cos(PHI),
                                       std::cos(THETA) * std::sin(PHI), -std::sin(THETA)};
     const std::array<double, 3> e2 = {-std::sin(PHI), std::cos(PHI), 0};
-    for (const double d : {0.001, 0.02, 0.3}) {
-      for (const double direction : {0.0, 1.0, 2.5, 4.4}) {
-        SCOPED_TRACE(::testing::Message() << "PHI " << PHI << " THETA " << THETA << " d " << d
-                                          << " direction " << direction);
+    for (const double d : {0.001, 0.3}) {
+      for (const double direction : {0.0, 2.5, 4.4}) {
         std::array<double, 3> p{};
         for (int k = 0; k < 3; ++k) {
           const double tangent = std::cos(direction) * e1[k] + std::sin(direction) * e2[k];
@@ -125,8 +96,8 @@ TEST(Transformation, SurfacePointsKeepTheirDistanceFromG) {
         }
         const auto q = to_local(PHI, THETA, G, p);
         const double scale = AG * std::sin(d);
-        EXPECT_NEAR(q[2], -AG * (1 - std::cos(d)), FRAME_TOLERANCE * scale);
-        EXPECT_TRUE(near_rel(std::hypot(q[0], q[1]), scale, FRAME_TOLERANCE));
+        EXPECT_NEAR(q[2], -AG * (1 - std::cos(d)), FRAME_TOLERANCE * scale) << d << " " << direction;
+        EXPECT_TRUE(near_rel(std::hypot(q[0], q[1]), scale, FRAME_TOLERANCE)) << d << " " << direction;
       }
     }
   }
@@ -167,8 +138,6 @@ TEST(HetcTransformation, WritesAllEntriesAndCopiesRadii) {
   const std::array<double, 3> G = {AG * n[0], AG * n[1], AG * n[2]};
   HETC_TRANSFORMATION(G[0], G[1], G[2], XHET, YHET, ZHET, RHET, 5, 0.01, 0.5, XHET_T, YHET_T,
                       ZHET_T, RHET_T);
-  // An unfilled entry is the collector centre, at (0, 0, -AG) to rounding.
-  const auto centre = to_local(0.5, 0.01, G, {0, 0, 0});
   for (int i = 0; i < HET_TABLE_SIZE; ++i) {
     SCOPED_TRACE(i);
     const auto expected = to_local(0.5, 0.01, G, {XHET[i], YHET[i], ZHET[i]});
@@ -176,11 +145,9 @@ TEST(HetcTransformation, WritesAllEntriesAndCopiesRadii) {
     EXPECT_EQ(YHET_T[i], expected[1]);
     EXPECT_EQ(ZHET_T[i], expected[2]);
     EXPECT_EQ(RHET_T[i], RHET[i]);
-    if (i >= 5) {
-      EXPECT_EQ(ZHET_T[i], centre[2]);
-    }
   }
-  EXPECT_TRUE(near_rel(ZHET_T[99], -AG, 1e-7));
+  // An unfilled entry is the collector centre, at (0, 0, -AG) to rounding.
+  EXPECT_TRUE(near_rel(ZHET_T[99], -AG, 1e-12));
 }
 
 TEST(ProjectionMatrix, PacksNonEmptyRowsInIndexOrder) {
