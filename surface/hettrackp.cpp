@@ -69,9 +69,9 @@ ParticleLattice particle_lattice(double AP, std::int32_t HETMODEP, double SCOVP,
   // Coverage carried by the cluster centres; a spherical cap of angular
   // radius A covers the fraction (1 - cos A)/2 of the sphere.
   const double SC0 =
-      HETMODEP == 1
-          ? SCOVP
-          : SCOVP * ((1 - std::cos(A0)) / ((1 - std::cos(A0)) + (HETMODEP - 1) * (1 - std::cos(A1))));
+      HETMODEP == 1 ? SCOVP
+                    : SCOVP * ((1 - std::cos(A0)) /
+                               ((1 - std::cos(A0)) + (HETMODEP - 1) * (1 - std::cos(A1))));
   ParticleLattice lattice;
   lattice.NCLP = lattice_integer_part(round_half_away((SC0 * 4) / (2 * (1 - std::cos(A0)))));
   lattice.NLATP = lattice_integer_part(
@@ -127,7 +127,8 @@ void HETTRACKP(double XM0, double YM0, double ZM0, double H, double RZOIBULK, do
   } else {
     const auto total = static_cast<std::size_t>(
         layout_size(lattice, AP, members, std::numeric_limits<std::int64_t>::max()));
-    for (std::vector<double>* table : {&XHETP, &YHETP, &ZHETP, &RHETP, &XPRO, &YPRO, &ZPRO, &RPRO}) {
+    for (std::vector<double>* table :
+         {&XHETP, &YHETP, &ZHETP, &RHETP, &XPRO, &YPRO, &ZPRO, &RPRO}) {
       grow(*table, total);
     }
   }

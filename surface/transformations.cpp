@@ -15,6 +15,9 @@ constexpr double PI_THREE_HALVES = static_cast<float>(1.5f * static_cast<float>(
 
 double& at(RotationMatrix& R, int i, int j) { return R[static_cast<std::size_t>(i + 3 * j)]; }
 
+// A negative row count means no rows.
+std::size_t row_count(std::int32_t N) { return N > 0 ? static_cast<std::size_t>(N) : 0; }
+
 }  // namespace
 
 void ROTATION(double PHI, double THETA, RotationMatrix& R) {
@@ -54,7 +57,7 @@ void TRANSFORMATION(double XG, double YG, double ZG, double PHI, double THETA, s
       at(M, i, j) = sum;
     }
   }
-  const auto rows = static_cast<std::size_t>(N);
+  const std::size_t rows = row_count(N);
   for (std::size_t i = 0; i < rows; ++i) {
     const double t[3] = {P[i] - XG, P[i + rows] - YG, P[i + 2 * rows] - ZG};
     double q[3];
@@ -92,7 +95,7 @@ void HETC_TRANSFORMATION(double XG, double YG, double ZG, const HetTable& XHET,
 void PROJECTION_MATRIX(std::int32_t NPRO, std::span<const double> XPRO,
                        std::span<const double> YPRO, std::span<const double> ZPRO,
                        std::span<const double> RPRO, std::span<double> MPRO) {
-  const auto rows = static_cast<std::size_t>(NPRO);
+  const std::size_t rows = row_count(NPRO);
   auto entry = [](std::span<const double> table, std::size_t i) {
     return i < table.size() ? table[i] : 0.0;
   };
@@ -114,7 +117,7 @@ void MPRO_TRANSFORMATION(double X, double Y, double Z, double XG, double YG, dou
                          std::span<const double> MPRO, std::span<double> MPRO_T) {
   RotationMatrix R;
   ROTATION(PHI, THETA, R);
-  const auto rows = static_cast<std::size_t>(NPRO);
+  const std::size_t rows = row_count(NPRO);
   // Turn each point into collector-frame directions (the row-vector product
   // with R is R^T p), shift it to the particle centre, then carry it into the
   // local frame. MPRO_T serves as the work matrix.

@@ -21,7 +21,9 @@ constexpr double AG = 1e-4;
 // angles, from the reference script); geometric checks allow 1e-7.
 constexpr double FRAME_TOLERANCE = 1e-7;
 
-double entry(const RotationMatrix& R, int i, int j) { return R[static_cast<std::size_t>(i + 3 * j)]; }
+double entry(const RotationMatrix& R, int i, int j) {
+  return R[static_cast<std::size_t>(i + 3 * j)];
+}
 
 // The particle directions used by the frame checks.
 const std::vector<std::array<double, 2>> ANGLES = {  // PHI, THETA
@@ -96,8 +98,9 @@ TEST(Transformation, CollectorGeometryInTheLocalFrame) {
         }
         const auto q = to_local(PHI, THETA, G, p);
         const double scale = AG * std::sin(d);
-        EXPECT_NEAR(q[2], -AG * (1 - std::cos(d)), FRAME_TOLERANCE * scale) << d << " " << direction;
-        EXPECT_TRUE(near_rel(std::hypot(q[0], q[1]), scale, FRAME_TOLERANCE)) << d << " " << direction;
+        SCOPED_TRACE(::testing::Message() << "d " << d << " direction " << direction);
+        EXPECT_NEAR(q[2], -AG * (1 - std::cos(d)), FRAME_TOLERANCE * scale);
+        EXPECT_TRUE(near_rel(std::hypot(q[0], q[1]), scale, FRAME_TOLERANCE));
       }
     }
   }
