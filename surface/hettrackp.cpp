@@ -1,0 +1,221 @@
+#include "surface/hettrackp.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "common/constants.h"
+#include "common/numeric.h"
+#include "surface/hettrack.h"
+
+namespace colloidsim {
+
+namespace {
+
+// Clusters per squared ring count of the lattice.
+constexpr double CLUSTERS_PER_RING_SQUARED = sp(1.3f);
+// Stagger of neighbouring rings, as a fraction of the site spacing.
+constexpr double RING_STAGGER = sp(0.1f);
+
+// Members of a band-ring cluster in generation order, as steps of one third
+// of the ring spacing in polar angle and of the site spacing in azimuth:
+// the centre, the four diagonal neighbours, then the four axis neighbours.
+// A step of 0 adds an exact zero, -1 subtracts exactly.
+constexpr std::array<double, 9> MEMBER_POLAR_STEP = {0, +1, +1, -1, -1, 0, +1, 0, -1};
+constexpr std::array<double, 9> MEMBER_AZIMUTH_STEP = {0, -1, +1, +1, -1, -1, 0, +1, 0};
+
+int members_per_cluster(std::int32_t HETMODEP) {
+  return HETMODEP == 1 || HETMODEP == 5 || HETMODEP == 9 ? HETMODEP : 0;
+}
+
+bool is_pole_ring(std::int64_t j, std::int64_t NLATP) { return j == 1 || j == NLATP; }
+
+// Sites on a band ring of radius RCP, at least three.
+std::int64_t band_ring_sites(double RCP, double DSP) {
+  const std::int64_t NPHIP = lattice_integer_part(round_half_away(((PI + PI) * RCP) / DSP));
+  return std::max<std::int64_t>(NPHIP, 3);
+}
+
+std::int64_t layout_size(const ParticleLattice& lattice, double AP, int members,
+                         std::int64_t stop_above) {
+  std::int64_t total = 0;
+  if (lattice.NCLP == 0 || members == 0) return total;
+  for (std::int64_t j = 1; j <= lattice.NLATP && total <= stop_above; ++j) {
+    std::int64_t clusters = 1;
+    if (!is_pole_ring(j, lattice.NLATP)) {
+      clusters = band_ring_sites(AP * std::sin((j - 1) * lattice.DTP), lattice.DSP);
+    }
+    total += clusters * members;
+  }
+  return total;
+}
+
+void grow(std::vector<double>& table, std::size_t size) {
+  if (table.size() < size) table.resize(size, 0.0);
+}
+
+std::int32_t count_non_zero(const std::vector<double>& table) {
+  return static_cast<std::int32_t>(
+      std::count_if(table.begin(), table.end(), [](double v) { return v != 0.0; }));
+}
+
+}  // namespace
+
+ParticleLattice particle_lattice(double AP, std::int32_t HETMODEP, double SCOVP, double RHETP0,
+                                 double RHETP1) {
+  const double A0 = RHETP0 / AP;
+  const double A1 = RHETP1 / AP;
+  // Coverage carried by the cluster centres; a spherical cap of angular
+  // radius A covers the fraction (1 - cos A)/2 of the sphere.
+  const double SC0 =
+      HETMODEP == 1 ? SCOVP
+                    : SCOVP * ((1 - std::cos(A0)) /
+                               ((1 - std::cos(A0)) + (HETMODEP - 1) * (1 - std::cos(A1))));
+  ParticleLattice lattice;
+  lattice.NCLP = lattice_integer_part(round_half_away((SC0 * 4) / (2 * (1 - std::cos(A0)))));
+  lattice.NLATP = lattice_integer_part(
+      round_half_away(std::sqrt(lattice.NCLP / CLUSTERS_PER_RING_SQUARED)));
+  lattice.DTP = PI / (lattice.NLATP - 1);
+  lattice.DSP = lattice.DTP * AP;
+  return lattice;
+}
+
+std::int64_t particle_cluster_count(double AP, std::int32_t HETMODEP, double SCOVP, double RHETP0,
+                                    double RHETP1) {
+  return particle_lattice(AP, HETMODEP, SCOVP, RHETP0, RHETP1).NCLP;
+}
+
+std::int64_t particle_heterodomain_count(double AP, std::int32_t HETMODEP, double SCOVP,
+                                         double RHETP0, double RHETP1) {
+  const ParticleLattice lattice = particle_lattice(AP, HETMODEP, SCOVP, RHETP0, RHETP1);
+  return layout_size(lattice, AP, members_per_cluster(HETMODEP),
+                     std::numeric_limits<std::int32_t>::max());
+}
+
+void HETTRACKP(double XM0, double YM0, double ZM0, double H, double RZOIBULK, double AP,
+               std::int32_t HETMODEP, double& SCOVP, double RHETP0, double RHETP1,
+               std::int32_t& NHETP, std::vector<double>& XHETP, std::vector<double>& YHETP,
+               std::vector<double>& ZHETP, std::vector<double>& RHETP, std::int32_t& NPRO,
+               std::vector<double>& XPRO, std::vector<double>& YPRO, std::vector<double>& ZPRO,
+               std::vector<double>& RPRO) {
+  const double XC = XM0;
+  const double YC = YM0;
+  const double ZC = ZM0;
+  const double A0 = RHETP0 / AP;
+  const double A1 = RHETP1 / AP;
+  const double HC = AP * (1 - std::cos(A0));  // cap height of a centre heterodomain
+  const double B0 = AP * std::sin(A0);        // base radius of a centre heterodomain
+  const double B1 = AP * std::sin(A1);        // base radius of a satellite
+  const double RR = RZOIBULK + RHETP0;        // reach of the zone of influence
+
+  const ParticleLattice lattice = particle_lattice(AP, HETMODEP, SCOVP, RHETP0, RHETP1);
+  const std::int64_t NCLP = lattice.NCLP;
+  SCOVP = ((NCLP + NCLP) * (1 - std::cos(A0)) +
+           (((HETMODEP - 1) * NCLP) * 2) * (1 - std::cos(A1))) *
+          0.25;
+  const double DTP = lattice.DTP;
+  const int members = members_per_cluster(HETMODEP);
+
+  if (NCLP == 0) {
+    grow(XPRO, 1);
+    grow(YPRO, 1);
+    grow(RPRO, 1);
+    XPRO[0] = 0;
+    YPRO[0] = 0;
+    RPRO[0] = 0;
+  } else {
+    const auto total = static_cast<std::size_t>(
+        layout_size(lattice, AP, members, std::numeric_limits<std::int64_t>::max()));
+    for (std::vector<double>* table :
+         {&XHETP, &YHETP, &ZHETP, &RHETP, &XPRO, &YPRO, &ZPRO, &RPRO}) {
+      grow(*table, total);
+    }
+  }
+
+  std::size_t n = 0;
+  // One heterodomain at polar angle theta and azimuth phi, at horizontal
+  // distance ring from the particle axis; B is its base radius.
+  auto emit = [&](double theta, double phi, double ring, double radius, double B) {
+    const std::size_t i = n++;
+    const double x = ring * std::cos(phi) + XC;
+    const double y = ring * std::sin(phi) + YC;
+    const double z = AP * std::cos(theta) + ZC;
+    XHETP[i] = x;
+    YHETP[i] = y;
+    ZHETP[i] = z;
+    RHETP[i] = radius;
+    XPRO[i] = 0;
+    YPRO[i] = 0;
+    ZPRO[i] = 0;
+    RPRO[i] = 0;
+    // The upper half never faces the collector, and a heterodomain beyond
+    // the reach cannot overlap the zone of influence.
+    if (ZC <= z && z <= ZC + AP) return;
+    if (std::sqrt(ipow<2>(x - XC) + ipow<2>(y - YC)) >= RR) return;
+    // Tilt of the heterodomain from the -z axis. Where the ratio reaches
+    // +-1 in single precision the tilt is that of the pole.
+    const double ratio = (ZC - z) / AP;
+    double PSI = std::acos(ratio);
+    if (round_sp(ratio) >= 1) {
+      PSI = 0;
+    } else if (round_sp(ratio) <= -1) {
+      PSI = PI;
+    }
+    // The base circle's centre lies one centre cap height below the surface
+    // point; its vertical projection is an ellipse with semi-axes B and
+    // B cos PSI, replaced by the circle of equal area.
+    XPRO[i] = x - (HC * std::sin(PSI)) * std::cos(phi);
+    YPRO[i] = y - (HC * std::sin(PSI)) * std::sin(phi);
+    ZPRO[i] = -(AP + H);
+    RPRO[i] = std::sqrt(B * (B * std::cos(PSI)));
+  };
+
+  if (NCLP != 0 && members != 0) {
+    for (std::int64_t j = 1; j <= lattice.NLATP; ++j) {
+      if (is_pole_ring(j, lattice.NLATP)) {
+        // One cluster on the pole: T0 = 0 faces away from the collector,
+        // T0 = pi faces it.
+        const double T0 = j == 1 ? 0.0 : PI;
+        emit(T0, 0.0, 0.0, RHETP0, B0);
+        const double theta = T0 + ONE_THIRD * DTP;
+        if (members == 5) {
+          for (int i = 2; i <= 5; ++i) {
+            emit(theta, ((i - 2) * PI) * 0.5, AP * std::sin(theta), RHETP1, B1);
+          }
+        } else if (members == 9) {
+          for (double phi : {0.0, PI * 0.25, PI * 0.5, 0.75 * PI, PI, 1.25 * PI, 1.5 * PI,
+                             1.75 * PI}) {
+            emit(theta, phi, AP * std::sin(theta), RHETP1, B1);
+          }
+        }
+        continue;
+      }
+      const double TR = (j - 1) * DTP;
+      const double RCP = AP * std::sin(TR);
+      const std::int64_t NPHIP = band_ring_sites(RCP, lattice.DSP);
+      const double DPP = (PI + PI) / NPHIP;
+      // Neighbouring rings are staggered by a tenth of the site spacing.
+      const double PHI0P = j % 2 == 0 ? RING_STAGGER * DPP : -(RING_STAGGER * DPP);
+      const double DTH = ONE_THIRD * DTP;
+      const double DPH = ONE_THIRD * DPP;
+      for (std::int64_t s = 1; s <= NPHIP; ++s) {
+        double PS = (s - 1) * DPP + PHI0P;
+        if (PS > PI + PI) {
+          PS = (PI + PI) * (PS / (PI + PI) - lattice_integer_part(PS / (PI + PI)));
+        }
+        emit(TR, PS, RCP, RHETP0, B0);
+        for (int i = 2; i <= members; ++i) {
+          const double theta = TR + MEMBER_POLAR_STEP[i - 1] * DTH;
+          const double phi = PS + MEMBER_AZIMUTH_STEP[i - 1] * DPH;
+          emit(theta, phi, AP * std::sin(theta), RHETP1, B1);
+        }
+      }
+    }
+  }
+
+  NHETP = count_non_zero(RHETP);
+  NPRO = count_non_zero(RPRO);
+}
+
+}  // namespace colloidsim
