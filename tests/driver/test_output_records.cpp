@@ -82,7 +82,7 @@ TEST(FluxFile, TitlesStartInTheFirstColumnOfTheirFields) {
   EXPECT_EQ(line.size(), 570u);
   EXPECT_EQ(line.substr(0, 19), "000007     2       ");
   EXPECT_EQ(line.substr(19, 20), "-0.15000000E-04     ");
-  EXPECT_EQ(line.substr(359, 40), "              3                   12     ");
+  EXPECT_EQ(line.substr(359, 40), std::string(14, ' ') + "3" + std::string(18, ' ') + "12     ");
   EXPECT_EQ(line.substr(439, 36), "-0.10000000E+01     4       0       ");
   EXPECT_EQ(line.substr(555), " 0.25000000E-03");
 }
