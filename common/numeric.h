@@ -32,6 +32,12 @@ constexpr double ipow(double x) {
   }
 }
 
+// exp(x) without the slow underflow path of the library: every x below -746
+// rounds to +0 (e^-746 is below half the smallest subnormal), so those are
+// answered at once; all other x, NaN included, go to std::exp. Bit for bit
+// std::exp.
+inline double exp_or_underflow(double x) { return x < -746.0 ? 0.0 : std::exp(x); }
+
 // Nearest whole number, halves away from zero, still a floating-point value.
 inline double round_half_away(double x) { return std::round(x); }
 

@@ -9,7 +9,6 @@
 #include "driver/parameter_file.h"
 #include "driver/run.h"
 #include "driver/run_setup.h"
-#include "driver/setup.h"
 #include "driver/validation.h"
 
 namespace colloidsim {
@@ -29,11 +28,7 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
     // Everything is read and checked before the first file is created.
     ParameterFile file = read_parameter_file(workdir / PARAMETER_FILE);
     validate_parameters(file);
-    Run run;
-    run.p = file.parameters;
-    run.c = derive_run_constants(run.p);
-    run.f = prepare_forces(run.p, run.c);
-    run.seed = cl.seed;
+    Run run = prepare_run(file.parameters, cl.seed);
     std::int32_t IPART = 1;
     if (run.p.CLUSTER == 1) {
       read_particle_arguments(cl.positional, run.p.NPART, IPART);

@@ -1,7 +1,11 @@
 #include "driver/run_setup.h"
 
+#include <cmath>
+
 #include "common/constants.h"
+#include "driver/setup.h"
 #include "forces/hydrodynamics.h"
+#include "forces/random_draws.h"
 
 namespace colloidsim {
 
@@ -21,7 +25,45 @@ PreparedForces prepare_forces(const RunParameters& p, const RunConstants& c) {
   f.born = prepare_born(p.A132, BORN_SIGMA, p.AP, p.A11, p.A22, p.A33, p.AC1C1, p.AC2C2, p.VDWMODE);
   f.ste = prepare_ste(PI, p.GAMMA0STE, p.LAMBDASTE, c.ASTE);
   GRAVITY(p.GRAVFACT, p.AP, G_ACCEL, p.RHOP, p.RHOW, PI, f.FG);
+  const double MULT[3] = {p.MULTB, p.MULTNS, p.MULTC};
+  for (int k = 0; k < 3; ++k) {
+    f.DT_STEPS[k] = MULT[k] * c.DTMRT;
+    f.BROWNIAN_AMPLITUDES[k] = BROWNIAN_AMPLITUDE(PI, p.VISC, p.AP, KB, p.T, f.DT_STEPS[k]);
+  }
   return f;
+}
+
+double brownian_amplitude(const Run& run, double DT) {
+  for (int k = 0; k < 3; ++k) {
+    if (DT == run.f.DT_STEPS[k]) return run.f.BROWNIAN_AMPLITUDES[k];
+  }
+  const RunParameters& p = run.p;
+  return BROWNIAN_AMPLITUDE(PI, p.VISC, p.AP, KB, p.T, DT);
+}
+
+ContactZones contact_zones_for(const RunParameters& p, double KAPPA, double ACONT) {
+  ContactZones z;
+  const double rim = p.AP + std::sqrt(p.AP * p.AP - ACONT * ACONT);
+  z.RZOI = std::sqrt(ACONT * ACONT + (2.0 / KAPPA) * rim);
+  z.RAB = std::sqrt(ACONT * ACONT + (2.0 * p.LAMBDAAB) * rim);
+  if (p.RMODE > 0) {
+    const double half_sqrt_pi = 0.5 * std::sqrt(PI);
+    const double ASP2 = p.ASP * p.ASP;
+    z.NASP = p.ASP > half_sqrt_pi * z.RZOI ? 1.0 : ((z.RZOI * z.RZOI) / ASP2) * (PI / 4.0);
+    z.NASPAB =
+        p.ASP > round_sp(half_sqrt_pi * z.RAB) ? 1.0 : ((z.RAB * z.RAB) / ASP2) * (PI / 4.0);
+  }
+  return z;
+}
+
+Run prepare_run(const RunParameters& parameters, std::optional<std::uint64_t> seed) {
+  Run run;
+  run.p = parameters;
+  run.c = derive_run_constants(run.p);
+  run.f = prepare_forces(run.p, run.c);
+  run.seed = seed;
+  run.free_zones = contact_zones_for(run.p, run.c.KAPPA, 0.0);
+  return run;
 }
 
 }  // namespace colloidsim

@@ -26,7 +26,19 @@ struct PreparedForces {
   BornPrepared born;
   StericPrepared ste;
   double FG = 0;  // N, buoyant weight
+  // Brownian amplitudes of the bulk, near-surface and contact time steps.
+  double DT_STEPS[3] = {0, 0, 0};
+  double BROWNIAN_AMPLITUDES[3] = {0, 0, 0};
 };
+
+// Zone of influence, acid-base zone and asperity counts for a contact radius.
+struct ContactZones {
+  double RZOI = 0;    // m
+  double RAB = 0;     // m
+  double NASP = 0;    // asperities inside the zone of influence (RMODE > 0)
+  double NASPAB = 0;  // asperities inside the acid-base zone (RMODE > 0)
+};
+ContactZones contact_zones_for(const RunParameters& p, double KAPPA, double ACONT);
 
 struct Run {
   // SCOV and SCOVP change during the run: both become 0 when the base zeta
@@ -36,9 +48,18 @@ struct Run {
   RunConstants c;
   PreparedForces f;
   std::optional<std::uint64_t> seed;  // --seed N
+  ContactZones free_zones;             // without contact (ACONT = 0)
 };
+
+// FORCEDIFF's amplitude for the time step DT, from the run's cache when DT is
+// one of its three steps.
+double brownian_amplitude(const Run& run, double DT);
 
 // Prepares the force laws for the parameters as setup left them.
 PreparedForces prepare_forces(const RunParameters& p, const RunConstants& c);
+
+// A run for checked parameters: derived constants, then the prepared force
+// laws. Throws InputError when setup finds no primary minimum.
+Run prepare_run(const RunParameters& parameters, std::optional<std::uint64_t> seed);
 
 }  // namespace colloidsim

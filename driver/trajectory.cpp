@@ -14,18 +14,16 @@ namespace colloidsim {
 namespace {
 
 // Zone of influence, acid-base zone and asperity counts for the contact
-// radius ACONT.
+// radius ACONT; without contact they are the run's constant values (ACONT
+// enters only squared, so -0 and +0 give the same zones).
 void contact_zones(const Run& run, ParticleState& s) {
-  const RunParameters& p = run.p;
-  const double rim = p.AP + std::sqrt(p.AP * p.AP - s.ACONT * s.ACONT);
-  s.RZOI = std::sqrt(s.ACONT * s.ACONT + (2.0 / run.c.KAPPA) * rim);
-  s.RAB = std::sqrt(s.ACONT * s.ACONT + (2.0 * p.LAMBDAAB) * rim);
-  if (p.RMODE > 0) {
-    const double half_sqrt_pi = 0.5 * std::sqrt(PI);
-    const double ASP2 = p.ASP * p.ASP;
-    s.NASP = p.ASP > half_sqrt_pi * s.RZOI ? 1.0 : ((s.RZOI * s.RZOI) / ASP2) * (PI / 4.0);
-    s.NASPAB =
-        p.ASP > round_sp(half_sqrt_pi * s.RAB) ? 1.0 : ((s.RAB * s.RAB) / ASP2) * (PI / 4.0);
+  const ContactZones z =
+      s.ACONT == 0 ? run.free_zones : contact_zones_for(run.p, run.c.KAPPA, s.ACONT);
+  s.RZOI = z.RZOI;
+  s.RAB = z.RAB;
+  if (run.p.RMODE > 0) {
+    s.NASP = z.NASP;
+    s.NASPAB = z.NASPAB;
   }
 }
 

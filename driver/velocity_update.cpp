@@ -79,7 +79,7 @@ void update_forces_and_velocity(Run& run, ParticleState& s, HeterodomainWeightin
   NEAR_WALL_FUNCTIONS(REDUCED_GAP(s.H, p.B, p.AP), s.FUN1, s.FUN2, s.FUN3, s.FUN4);
   FORCEDRAG(s.FUN2, s.FUN3, s.FUN4, c.M3, s.VN, s.VT, s.FDRGT, s.FDRGN);
   // The draws are taken in contact too, so the stream does not depend on the regime.
-  FORCEDIFF(stream, p.DIFFSCALE, PI, p.VISC, p.AP, KB, p.T, s.DT, s.FDIFX, s.FDIFY, s.FDIFZ);
+  FORCEDIFF(stream, p.DIFFSCALE, brownian_amplitude(run, s.DT), s.FDIFX, s.FDIFY, s.FDIFZ);
   if (s.H <= c.HCUT) {
     s.FDIFX = 0;
     s.FDIFY = 0;

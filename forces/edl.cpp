@@ -92,12 +92,12 @@ EdlPrepared prepare_edl(double KAPPA, double kB, double ERE0, double T, double Z
 EdlDecay edl_decay(const EdlPrepared& p, double H) {
   EdlDecay decay;
   if (p.RMODE == 0) {
-    decay.BASE = std::exp(-(p.KAPPA * H));
+    decay.BASE = exp_or_underflow(-(p.KAPPA * H));
     return decay;
   }
-  decay.BASE = std::exp(-(p.KAPPA * (H + p.ROUGHNESS_OFFSET)));
+  decay.BASE = exp_or_underflow(-(p.KAPPA * (H + p.ROUGHNESS_OFFSET)));
   decay.ASPERITY_ON = H <= p.ASP;
-  if (decay.ASPERITY_ON) decay.ASPERITY = std::exp(-(p.KAPPA * H));
+  if (decay.ASPERITY_ON) decay.ASPERITY = exp_or_underflow(-(p.KAPPA * H));
   return decay;
 }
 

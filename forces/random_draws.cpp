@@ -78,8 +78,12 @@ void CALC_NI(double BIGNI, double& NI) {
   }
 }
 
-void FORCEDIFF(RandomStream& stream, double DIFFSCALE, double pi, double VISC, double AP,
-               double kB, double T, double DT, double& FDIFX, double& FDIFY, double& FDIFZ) {
+double BROWNIAN_AMPLITUDE(double pi, double VISC, double AP, double kB, double T, double DT) {
+  return std::sqrt((((((12.0 * pi) * AP) * VISC) * kB) * T) / DT);
+}
+
+void FORCEDIFF(RandomStream& stream, double DIFFSCALE, double amplitude, double& FDIFX,
+               double& FDIFY, double& FDIFZ) {
   double RSIGN1, RNUM1, RSIGN2, RNUM2, RSIGN3, RNUM3;
   std::int32_t NRAND;
   GENERATE_UNIF(stream, RSIGN1, RNUM1, RSIGN2, RNUM2, RSIGN3, RNUM3, NRAND);
@@ -96,10 +100,14 @@ void FORCEDIFF(RandomStream& stream, double DIFFSCALE, double pi, double VISC, d
   CALC_NI(RNUM3, NI);
   const double xi3 = round_sp(NI * RSIGN3);
 
-  const double amplitude = std::sqrt((((((12.0 * pi) * AP) * VISC) * kB) * T) / DT);
   FDIFZ = (DIFFSCALE * xi1) * amplitude;
   FDIFX = (DIFFSCALE * xi2) * amplitude;
   FDIFY = (DIFFSCALE * xi3) * amplitude;
+}
+
+void FORCEDIFF(RandomStream& stream, double DIFFSCALE, double pi, double VISC, double AP,
+               double kB, double T, double DT, double& FDIFX, double& FDIFY, double& FDIFZ) {
+  FORCEDIFF(stream, DIFFSCALE, BROWNIAN_AMPLITUDE(pi, VISC, AP, kB, T, DT), FDIFX, FDIFY, FDIFZ);
 }
 
 void INITIAL(RandomStream& stream, double RLIM, double AG, double AP, double ASP,

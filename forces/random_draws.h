@@ -40,6 +40,15 @@ void CALC_NI(double BIGNI, double& NI);
 void FORCEDIFF(RandomStream& stream, double DIFFSCALE, double pi, double VISC, double AP,
                double kB, double T, double DT, double& FDIFX, double& FDIFY, double& FDIFZ);
 
+// The amplitude sqrt(2 kB T (6 pi VISC AP) / DT) of FORCEDIFF (N), formed as
+// sqrt((((((12 pi) AP) VISC) kB) T) / DT). It only changes with DT, so a run
+// can keep it for each of its time steps.
+double BROWNIAN_AMPLITUDE(double pi, double VISC, double AP, double kB, double T, double DT);
+
+// FORCEDIFF with its amplitude given: bit for bit the same forces and draws.
+void FORCEDIFF(RandomStream& stream, double DIFFSCALE, double amplitude, double& FDIFX,
+               double& FDIFY, double& FDIFZ);
+
 // Injection point: (XINIT, YINIT) uniform over the disc of radius RLIM (m) by
 // rejection from the square (a point on the rim is accepted, six draws per
 // try), ZINIT > 0 on the upstream side of the cell boundary RINIT = RB (m),

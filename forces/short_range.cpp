@@ -46,7 +46,7 @@ constexpr double EXP_SAFE_ARGUMENT = 700.0;
 
 double decay_of_zero_or_exp(double prefactor, double argument) {
   if (prefactor == 0.0 && argument < EXP_SAFE_ARGUMENT) return 1.0;
-  return std::exp(argument);
+  return exp_or_underflow(argument);
 }
 
 double born_hamaker(double A132, double A11, double A22, double A33, double AC1C1,
