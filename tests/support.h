@@ -13,17 +13,19 @@
 
 namespace colloidsim::testing {
 
-// Relative comparison; an expected zero must be matched exactly.
-inline ::testing::AssertionResult RelNear(double actual, double expected, double rel) {
-  if (expected == 0.0) {
-    if (actual == 0.0) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "expected exactly 0, got " << actual;
-  }
-  const double err = std::fabs(actual - expected) / std::fabs(expected);
-  if (err <= rel) return ::testing::AssertionSuccess();
-  char text[160];
-  std::snprintf(text, sizeof text, "actual %.17g, expected %.17g, relative error %.3g > %.3g",
-                actual, expected, err, rel);
+// |actual - expected| <= rel |expected|. EXPECT_NEAR is absolute and says
+// nothing for forces of 1e-12 N; an expected zero must be met exactly, or
+// within the explicit absolute bound zero_abs.
+inline ::testing::AssertionResult RelNear(double actual, double expected, double rel,
+                                          double zero_abs = 0.0) {
+  const double error = std::fabs(actual - expected);
+  const bool ok = expected == 0.0 ? std::fabs(actual) <= zero_abs : error <= rel * std::fabs(expected);
+  if (ok) return ::testing::AssertionSuccess();
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "actual %.17g, expected %.17g, difference %.3g (relative tolerance %.3g, zero "
+                "bound %.3g)",
+                actual, expected, error, rel, zero_abs);
   return ::testing::AssertionFailure() << text;
 }
 

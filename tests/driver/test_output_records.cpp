@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "../support.h"
+#include "tests/support.h"
 #include "driver/file_names.h"
 #include "driver/output_records.h"
 #include "driver/trajectory_buffer.h"

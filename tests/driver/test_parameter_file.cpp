@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../support.h"
+#include "tests/support.h"
 #include "common/input_error.h"
 #include "driver/echo.h"
 #include "driver/setup.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../support.h"
+#include "tests/support.h"
 
 namespace colloidsim {
 namespace {

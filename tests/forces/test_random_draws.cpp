@@ -15,7 +15,7 @@ namespace colloidsim {
 namespace {
 
 // Relative comparison; an expected 0 must come out exactly 0.
-::testing::AssertionResult close_rel(double actual, double expected, double rel = 1e-14) {
+::testing::AssertionResult RelNear(double actual, double expected, double rel = 1e-14) {
   if (expected == 0.0 ? actual == 0.0
                       : std::abs(actual - expected) <= rel * std::abs(expected)) {
     return ::testing::AssertionSuccess();
@@ -94,7 +94,7 @@ TEST(CalcNi, ReferenceValuesOnEachSideOfEveryBreak) {
   for (const Case& c : cases) {
     double NI = 0.0;
     CALC_NI(c.x, NI);
-    EXPECT_TRUE(close_rel(NI, c.NI, 1e-13)) << "x = " << c.x;
+    EXPECT_TRUE(RelNear(NI, c.NI, 1e-13)) << "x = " << c.x;
   }
 }
 
@@ -146,9 +146,9 @@ TEST(Forcediff, ReferenceForcesAndSixDrawsPerCall) {
   for (const auto& F : expected) {
     double FDIFX, FDIFY, FDIFZ;
     FORCEDIFF(stream, 1.0, PI, VISC, AP, KB, TK, DT, FDIFX, FDIFY, FDIFZ);
-    EXPECT_TRUE(close_rel(FDIFX, F[0]));
-    EXPECT_TRUE(close_rel(FDIFY, F[1]));
-    EXPECT_TRUE(close_rel(FDIFZ, F[2]));
+    EXPECT_TRUE(RelNear(FDIFX, F[0]));
+    EXPECT_TRUE(RelNear(FDIFY, F[1]));
+    EXPECT_TRUE(RelNear(FDIFZ, F[2]));
     for (double u : stream.RNUMVEC) EXPECT_EQ(u, by_hand.next_double());
   }
   // The 13th draw of the Python stream.
@@ -203,12 +203,12 @@ TEST(Initial, ReferencePointAfterARejectedTry) {
   double XINIT, YINIT, RINJ, ZINIT, RINIT, HINIT;
   INITIAL(stream, 2.0e-4, 1.0e-4, 1.0e-6, 5.0e-9, 3, 3.0e-4, XINIT, YINIT, RINJ, ZINIT, RINIT,
           HINIT);
-  EXPECT_TRUE(close_rel(XINIT, 0.00012527904992788963));
-  EXPECT_TRUE(close_rel(YINIT, 1.7217690948911459e-06));
-  EXPECT_TRUE(close_rel(RINJ, 0.00012529088091178377));
-  EXPECT_TRUE(close_rel(ZINIT, 0.00027258429001017135));
+  EXPECT_TRUE(RelNear(XINIT, 0.00012527904992788963));
+  EXPECT_TRUE(RelNear(YINIT, 1.7217690948911459e-06));
+  EXPECT_TRUE(RelNear(RINJ, 0.00012529088091178377));
+  EXPECT_TRUE(RelNear(ZINIT, 0.00027258429001017135));
   EXPECT_EQ(RINIT, 3.0e-4);
-  EXPECT_TRUE(close_rel(HINIT, 0.0001989906698730588));
+  EXPECT_TRUE(RelNear(HINIT, 0.0001989906698730588));
   for (int k = 0; k < 12; ++k) by_hand.next_double();
   EXPECT_EQ(stream.generator.next_double(), by_hand.next_double());
 }
@@ -249,7 +249,7 @@ TEST(Initial, GapByRoughnessMode) {
     double XINIT, YINIT, RINJ, ZINIT, RINIT, HINIT = -1.0;
     INITIAL(stream, 2.0e-4, 1.0e-4, 1.0e-6, 5.0e-9, RMODE, 3.0e-4, XINIT, YINIT, RINJ, ZINIT,
             RINIT, HINIT);
-    EXPECT_TRUE(close_rel(HINIT, expected)) << "RMODE = " << RMODE;
+    EXPECT_TRUE(RelNear(HINIT, expected)) << "RMODE = " << RMODE;
   }
 }
 

@@ -11,12 +11,12 @@
 #include "forces/hydrodynamics.h"
 #include "forces/short_range.h"
 #include "forces/vdw.h"
-#include "relative.h"
+#include "tests/support.h"
 
 namespace colloidsim {
 namespace {
 
-using testing::RelativelyNear;
+using testing::RelNear;
 
 constexpr double TOL = 1e-12;
 constexpr double AP = 0.5e-6, AG = 2.55e-4, ASP = 5e-9, NASP = 3.0;
@@ -89,7 +89,7 @@ const Case CASES[] = {
 TEST(ReferenceValues, ForceLawsAtThreeGapsPerMode) {
   for (const Case& c : CASES) {
     for (int i = 0; i < 3; ++i) {
-      EXPECT_TRUE(RelativelyNear(law(c.name, c.mode, c.x[i]), c.expected[i], TOL))
+      EXPECT_TRUE(RelNear(law(c.name, c.mode, c.x[i]), c.expected[i], TOL))
           << c.name << " mode " << c.mode << " at " << c.x[i];
     }
   }
@@ -110,12 +110,12 @@ TEST(ReferenceValues, DragGravityAndFluidVelocity) {
       2.87590375491551e-14, -2.8519378902912136e-14, 2.670070162928738e-16,
       -2.1360561303429908e-16, 1.6020420977572428e-16, -1.2816336782057945e-16, 0.0,
       -1.7088449042743926e-16, 1.2816336782057942e-16, 0.0, -9.612252586543457e-17};
-  EXPECT_TRUE(RelativelyNear(M3, 8.38805261850357e-09, TOL));
-  for (int i = 0; i < 11; ++i) EXPECT_TRUE(RelativelyNear(out[i], expected[i], TOL)) << i;
+  EXPECT_TRUE(RelNear(M3, 8.38805261850357e-09, TOL));
+  for (int i = 0; i < 11; ++i) EXPECT_TRUE(RelNear(out[i], expected[i], TOL)) << i;
   const double expected_split[] = {-3.142857142857143e-05, 2.0303814862216994e-05,
                                    0.9347795951416734, -0.32164459187670497,
                                    -0.15077090244220548};
-  for (int i = 0; i < 5; ++i) EXPECT_TRUE(RelativelyNear(split[i], expected_split[i], TOL)) << i;
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(RelNear(split[i], expected_split[i], TOL)) << i;
 }
 
 }  // namespace

@@ -8,12 +8,12 @@
 #include "forces/hydrodynamics.h"
 #include "forces/short_range.h"
 #include "forces/vdw.h"
-#include "relative.h"
+#include "tests/support.h"
 
 namespace colloidsim {
 namespace {
 
-using testing::RelativelyNear;
+using testing::RelNear;
 
 constexpr double AP = 0.5e-6, AG = 2.55e-4, LAMBDAVDW = 1e-7;
 constexpr double A11 = 8.6e-20, A22 = 6.5e-20, A33 = 3.7e-20, AC1C1 = 5.0e-20, AC2C2 = 1.2e-19;
@@ -72,7 +72,7 @@ TEST(VanDerWaals, LayeredForceIsMinusDerivativeOfShellEnergy) {
     for (double H : {2e-9, 1e-8, 6e-8}) {
       const double expected =
           minus_derivative([&](double h) { return layered_energy(mode, 2e-8, 3e-8, h); }, H);
-      EXPECT_TRUE(RelativelyNear(layered_force(mode, 2e-8, 3e-8, H), expected, 1e-6))
+      EXPECT_TRUE(RelNear(layered_force(mode, 2e-8, 3e-8, H), expected, 1e-6))
           << "VDWMODE " << mode << " H " << H;
     }
   }
@@ -86,10 +86,10 @@ TEST(VanDerWaals, UncoatedLimitsOfCoatedModelsAreOnePair) {
     const double one_pair = minus_derivative([&](double h) { return shell_energy(K, AP, AG, h); }, H);
     const double mode3 = layered_force(3, 2e-8, 0.0, H);
     const double mode4 = layered_force(4, 0.0, 3e-8, H);
-    EXPECT_TRUE(RelativelyNear(mode3, one_pair, 1e-6)) << H;
+    EXPECT_TRUE(RelNear(mode3, one_pair, 1e-6)) << H;
     // The two differ only by the single-precision radii of the first pair,
     // about 1e-8 relative.
-    EXPECT_TRUE(RelativelyNear(mode4, mode3, 1e-7)) << H;
+    EXPECT_TRUE(RelNear(mode4, mode3, 1e-7)) << H;
   }
 }
 
@@ -106,8 +106,8 @@ TEST(DoubleLayer, SymmetricInTheZetaPotentialsAndOddInEach) {
     for (double H : {-1e-9, 0.0, 2e-9, 2e-8}) {
       const double F = edl(-0.03, -0.012, RMODE, H);
       EXPECT_GT(F, 0.0);
-      EXPECT_TRUE(RelativelyNear(edl(-0.012, -0.03, RMODE, H), F, 1e-15));
-      EXPECT_TRUE(RelativelyNear(edl(0.03, -0.012, RMODE, H), -F, 1e-15));
+      EXPECT_TRUE(RelNear(edl(-0.012, -0.03, RMODE, H), F, 1e-15));
+      EXPECT_TRUE(RelNear(edl(0.03, -0.012, RMODE, H), -F, 1e-15));
       EXPECT_EQ(edl(0.0, -0.012, RMODE, H), 0.0);
     }
   }
@@ -161,13 +161,13 @@ TEST(NearWallFunctions, ContactValuesAndFarLimit) {
   // At contact each function is (a + 1) + c of its single-precision
   // coefficients: 0, 3.23, 0.1798, 0.1043 to that rounding.
   EXPECT_LT(std::abs(FUN1(0.0)), 1e-7);
-  EXPECT_TRUE(RelativelyNear(FUN2(0.0), 3.23, 1e-7));
-  EXPECT_TRUE(RelativelyNear(FUN3(0.0), 0.1798, 1e-6));
-  EXPECT_TRUE(RelativelyNear(FUN4(0.0), 0.1043, 1e-6));
+  EXPECT_TRUE(RelNear(FUN2(0.0), 3.23, 1e-7));
+  EXPECT_TRUE(RelNear(FUN3(0.0), 0.1798, 1e-6));
+  EXPECT_TRUE(RelNear(FUN4(0.0), 0.1043, 1e-6));
   for (double delta : {1e6, 1e8}) {
     double f[4];
     NEAR_WALL_FUNCTIONS(delta, f[0], f[1], f[2], f[3]);
-    for (double value : f) EXPECT_TRUE(RelativelyNear(value, 1.0, 1e-12)) << delta;
+    for (double value : f) EXPECT_TRUE(RelNear(value, 1.0, 1e-12)) << delta;
     EXPECT_EQ(f[0], FUN1(delta));
     EXPECT_EQ(f[1], FUN2(delta));
     EXPECT_EQ(f[2], FUN3(delta));

@@ -1,5 +1,4 @@
-// Helpers shared by the circle-geometry tests: a relative-tolerance check and
-// an area estimate that classifies the centres of a fine grid of cells.
+// Helpers shared by the circle-geometry tests: an area estimate that classifies the centres of a fine grid of cells.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,16 +9,9 @@
 #include <numbers>
 #include <vector>
 
-namespace colloidsim::test {
+#include "tests/support.h"
 
-// |actual - expected| <= rel |expected|; an expected 0 must be met exactly.
-inline ::testing::AssertionResult close_rel(double actual, double expected, double rel) {
-  if (expected == 0.0 ? actual == 0.0 : std::abs(actual - expected) <= rel * std::abs(expected)) {
-    return ::testing::AssertionSuccess();
-  }
-  return ::testing::AssertionFailure() << actual << " differs from " << expected
-                                       << " by more than the relative " << rel;
-}
+namespace colloidsim::test {
 
 struct Disc {
   double x, y, r;

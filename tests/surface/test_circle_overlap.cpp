@@ -14,7 +14,7 @@
 namespace colloidsim {
 namespace {
 
-using test::close_rel;
+using testing::RelNear;
 using test::Disc;
 
 PointPair intersection_points(const Disc& c1, const Disc& c2) {
@@ -41,7 +41,7 @@ TEST(IntersectionPoints, PointOneIsCounterClockwiseOfTheCentreLine) {
   for (const auto& [c1, c2] : pairs) {
     const PointPair p = intersection_points(c1, c2);
     for (int k = 0; k < 2; ++k) {
-      EXPECT_TRUE(close_rel(std::hypot(p[k] - c1.x, p[k + 2] - c1.y), c1.r, 1e-14));
+      EXPECT_TRUE(RelNear(std::hypot(p[k] - c1.x, p[k + 2] - c1.y), c1.r, 1e-14));
       EXPECT_NEAR(std::hypot(p[k] - c2.x, p[k + 2] - c2.y), c2.r, 2e-7 * c1.r);
     }
     EXPECT_GT(side_of(c1, c2, p[0], p[2]), 0.0);
@@ -70,7 +70,7 @@ TEST(IntersectionPoints, DirectionOfTheCentreLine) {
     double out[4];
     INTERSECTION_POINTS(c.R1, c.R2, c.XC1, c.YC1, c.XC2, c.YC2, c.XC1, c.YC1, out[0], out[1],
                         out[2], out[3]);
-    for (int k = 0; k < 4; ++k) EXPECT_TRUE(close_rel(out[k], c.expected[k], 1e-15)) << k;
+    for (int k = 0; k < 4; ++k) EXPECT_TRUE(RelNear(out[k], c.expected[k], 1e-15)) << k;
   }
 }
 
@@ -85,8 +85,8 @@ TEST(IntersectionPoints, TouchingCirclesGiveCoincidentPoints) {
     const PointPair p = intersection_points(c1, c2);
     EXPECT_EQ(p[0], p[1]);
     EXPECT_EQ(p[2], p[3]);
-    EXPECT_TRUE(close_rel(p[0], c1.x + 0.6 * 1.5, 1e-12));
-    EXPECT_TRUE(close_rel(p[2], c1.y + 0.8 * 1.5, 1e-12));
+    EXPECT_TRUE(RelNear(p[0], c1.x + 0.6 * 1.5, 1e-12));
+    EXPECT_TRUE(RelNear(p[2], c1.y + 0.8 * 1.5, 1e-12));
   }
 }
 
@@ -117,11 +117,11 @@ TEST(CircularSegment, ChordOfADiameterOrLongerGivesTheHalfDisc) {
   const double R = 1.7;
   const double half_disc = 4.539601637089085;
   for (const double scale : {1.0, 1.0 + 1e-12, 1.0 + 1e-7, 1.0 - 1e-9}) {
-    EXPECT_TRUE(close_rel(circular_segment(2.0 * R * scale, R), half_disc, 1e-15)) << scale;
+    EXPECT_TRUE(RelNear(circular_segment(2.0 * R * scale, R), half_disc, 1e-15)) << scale;
   }
-  EXPECT_TRUE(close_rel(half_disc, 0.5 * std::numbers::pi * R * R, 1e-7));
+  EXPECT_TRUE(RelNear(half_disc, 0.5 * std::numbers::pi * R * R, 1e-7));
   // A chord equal to the radius: theta = 2 asin(0.5) = pi / 3 (Python).
-  EXPECT_TRUE(close_rel(circular_segment(R, R), 0.26179375301056995, 1e-15));
+  EXPECT_TRUE(RelNear(circular_segment(R, R), 0.26179375301056995, 1e-15));
 }
 
 TEST(LensArea, MatchesSampledOverlap) {
@@ -138,7 +138,7 @@ TEST(LensArea, MatchesSampledOverlap) {
     const Disc a{0.0, 0.0, c.r1}, b{c.d, 0.0, c.r2};
     const double sampled = c.r1 < c.r2 ? test::sampled_intersection_area(2000, a, b)
                                        : test::sampled_intersection_area(2000, b, a);
-    EXPECT_TRUE(close_rel(lens_area(c.r1, c.r2, c.d), sampled, 3e-4)) << c.r1 << " " << c.r2;
+    EXPECT_TRUE(RelNear(lens_area(c.r1, c.r2, c.d), sampled, 3e-4)) << c.r1 << " " << c.r2;
   }
 }
 
@@ -155,7 +155,7 @@ TEST(Overlap4, DegenerateQuadrilateralIsTheLens) {
     const PointPair p = intersection_points(a, b);
     double area;
     OVERLAP4(p, p, 0.5, a.r, b.r, area);
-    EXPECT_TRUE(close_rel(area, lens_area(a.r, b.r, std::hypot(d, 0.2)), 1e-12)) << d;
+    EXPECT_TRUE(RelNear(area, lens_area(a.r, b.r, std::hypot(d, 0.2)), 1e-12)) << d;
   }
 }
 
@@ -172,7 +172,7 @@ TEST(Overlap4, ExactArithmeticOfTheQuadrilateralAndSegments) {
                     -0.32779334277628314};
   double area;
   OVERLAP4(A, B, 0.42, 1.0, 1.05, area);
-  EXPECT_TRUE(close_rel(area, 0.31257823031409804, 1e-15));
+  EXPECT_TRUE(RelNear(area, 0.31257823031409804, 1e-15));
 }
 
 TEST(Overlap3, ReuleauxTriangle) {
@@ -183,8 +183,8 @@ TEST(Overlap3, ReuleauxTriangle) {
   const double h = 0.8660254037844386;
   double area;
   OVERLAP3({0.0, 0.0}, {1.0, 0.0}, {0.5, h}, 1.0, 1.0, 1.0, area);
-  EXPECT_TRUE(close_rel(area, 0.7047709230009919, 1e-15));
-  EXPECT_TRUE(close_rel(area, (std::numbers::pi - std::sqrt(3.0)) / 2.0, 1e-10));
+  EXPECT_TRUE(RelNear(area, 0.7047709230009919, 1e-15));
+  EXPECT_TRUE(RelNear(area, (std::numbers::pi - std::sqrt(3.0)) / 2.0, 1e-10));
 }
 
 TEST(ArcBoundedRegions, MatchSampledTripleOverlaps) {

@@ -20,7 +20,7 @@
 namespace colloidsim {
 namespace {
 
-using test::close_rel;
+using testing::RelNear;
 using test::Disc;
 
 constexpr double RZ = 7.8e-8;  // m, a typical zone of influence
@@ -423,10 +423,10 @@ TEST(FractionalArea, EdgeCases) {
        {0.0, 0.0, 0.25, 0.75}}};
   for (const Case& c : cases) {
     const Fractions got = fractional_area(c.H, c.P);
-    EXPECT_TRUE(close_rel(got.PZ, c.expected.PZ, 1e-13)) << c.what;
-    EXPECT_TRUE(close_rel(got.ZH, c.expected.ZH, 1e-13)) << c.what;
-    EXPECT_TRUE(close_rel(got.PZH, c.expected.PZH, 1e-13)) << c.what;
-    EXPECT_TRUE(close_rel(got.Z, c.expected.Z, 1e-13)) << c.what;
+    EXPECT_TRUE(RelNear(got.PZ, c.expected.PZ, 1e-13)) << c.what;
+    EXPECT_TRUE(RelNear(got.ZH, c.expected.ZH, 1e-13)) << c.what;
+    EXPECT_TRUE(RelNear(got.PZH, c.expected.PZH, 1e-13)) << c.what;
+    EXPECT_TRUE(RelNear(got.Z, c.expected.Z, 1e-13)) << c.what;
   }
 }
 

@@ -7,12 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "common/constants.h"
-#include "tests/surface/relative_tolerance.h"
+#include "tests/support.h"
 
 namespace colloidsim {
 namespace {
 
-using testing::near_rel;
+using testing::RelNear;
 
 // Reference values below come from tests/surface/reference/surface_geometry.py
 // unless a comment says otherwise.
@@ -77,9 +77,9 @@ TEST(Hettrack, MatchesReferenceClusters) {
     const auto& p = c.position;
     const Cluster out = track(p[0], p[1], p[2], p[3], p[4], p[5], c.HETMODE);
     for (const Entry& e : c.entries) {
-      EXPECT_TRUE(near_rel(out.X[e.i - 1], e.x, 1e-14)) << "entry " << e.i;
-      EXPECT_TRUE(near_rel(out.Y[e.i - 1], e.y, 1e-14)) << "entry " << e.i;
-      EXPECT_TRUE(near_rel(out.Z[e.i - 1], e.z, 1e-14)) << "entry " << e.i;
+      EXPECT_TRUE(RelNear(out.X[e.i - 1], e.x, 1e-14)) << "entry " << e.i;
+      EXPECT_TRUE(RelNear(out.Y[e.i - 1], e.y, 1e-14)) << "entry " << e.i;
+      EXPECT_TRUE(RelNear(out.Z[e.i - 1], e.z, 1e-14)) << "entry " << e.i;
       EXPECT_EQ(out.R[e.i - 1], e.i == 1 ? RHET0 : e.i <= 9 ? RHET1 : RHET2) << "entry " << e.i;
     }
   }
@@ -124,7 +124,7 @@ TEST(Hettrack, ParticleOnTheAxisGetsThePoleCluster) {
   // Four satellites a third of the ring spacing pi/42 from the pole, at
   // azimuths 0, pi/2, pi, 3 pi/2.
   for (int i = 1; i <= 4; ++i) {
-    EXPECT_TRUE(near_rel(std::acos((out.Z[i] - ZM0) / AG), ONE_THIRD * (PI / 42), 1e-9)) << i;
+    EXPECT_TRUE(RelNear(std::acos((out.Z[i] - ZM0) / AG), ONE_THIRD * (PI / 42), 1e-9)) << i;
     const double azimuth = std::atan2(out.Y[i] - YM0, out.X[i] - XM0);
     EXPECT_NEAR(std::remainder(azimuth - (i - 1) * (PI / 2), 2 * std::numbers::pi), 0, 1e-12) << i;
   }
@@ -149,9 +149,9 @@ TEST(Hettrack, RingsAreStaggeredAndTheAzimuthWraps) {
     SCOPED_TRACE(c.name);
     const Cluster out = track(c.X, c.Y, c.Z, 0, 0, 0, 1);
     const double PHI0 = c.sign * static_cast<float>(0.1f * static_cast<float>(c.DPHI));
-    EXPECT_TRUE(near_rel(std::atan2(out.Y[0], out.X[0]), PHI0, 2e-5));
-    EXPECT_TRUE(near_rel(out.X[0], c.x, 1e-14));
-    EXPECT_TRUE(near_rel(out.Y[0], c.y, 1e-14));
+    EXPECT_TRUE(RelNear(std::atan2(out.Y[0], out.X[0]), PHI0, 2e-5));
+    EXPECT_TRUE(RelNear(out.X[0], c.x, 1e-14));
+    EXPECT_TRUE(RelNear(out.Y[0], c.y, 1e-14));
   }
 }
 

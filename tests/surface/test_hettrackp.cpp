@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/surface/relative_tolerance.h"
+#include "tests/support.h"
 
 namespace colloidsim {
 namespace {
 
-using testing::near_rel;
+using testing::RelNear;
 
 struct Params {
   double XC, YC, ZC, H, RZOIBULK, AP;
@@ -82,12 +82,12 @@ TEST(Hettrackp, MatchesReferenceLayout) {
     const double actual[8] = {l.XHETP[r.i], l.YHETP[r.i], l.ZHETP[r.i], l.RHETP[r.i],
                               l.XPRO[r.i],  l.YPRO[r.i],  l.ZPRO[r.i],  l.RPRO[r.i]};
     for (int k = 0; k < 8; ++k) {
-      EXPECT_TRUE(near_rel(actual[k], r.values[k], 1e-14)) << "entry " << r.i << " column " << k;
+      EXPECT_TRUE(RelNear(actual[k], r.values[k], 1e-14)) << "entry " << r.i << " column " << k;
     }
   }
   // The pole facing the collector projects onto itself, untilted.
   const std::size_t s = NINE_SOUTH_POLE;
-  EXPECT_TRUE(near_rel(l.ZHETP[s], NINE.ZC - NINE.AP, 1e-14));
+  EXPECT_TRUE(RelNear(l.ZHETP[s], NINE.ZC - NINE.AP, 1e-14));
   EXPECT_EQ(l.XPRO[s], NINE.XC);
   EXPECT_EQ(l.YPRO[s], NINE.YC);
   EXPECT_EQ(l.ZPRO[s], -(NINE.AP + NINE.H));
@@ -103,7 +103,7 @@ TEST(Hettrackp, RealisedCoverageIsWrittenBackAndStable) {
                         Case{{0, 0, 0, 1e-8, 1e-7, 1e-6, 1, 0.1, 1e-8, 0}, 0.099999166669473283}}) {
     SCOPED_TRACE(c.p.HETMODEP);
     const Layout first = layout(c.p);
-    EXPECT_TRUE(near_rel(first.SCOVP, c.realised, 1e-15));
+    EXPECT_TRUE(RelNear(first.SCOVP, c.realised, 1e-15));
     EXPECT_EQ(particle_cluster_count(c.p.AP, c.p.HETMODEP, first.SCOVP, c.p.RHETP0, c.p.RHETP1),
               particle_cluster_count(c.p.AP, c.p.HETMODEP, c.p.SCOVP, c.p.RHETP0, c.p.RHETP1));
     Layout second = first;

@@ -8,12 +8,12 @@
 #include <gtest/gtest.h>
 
 #include "common/constants.h"
-#include "tests/surface/relative_tolerance.h"
+#include "tests/support.h"
 
 namespace colloidsim {
 namespace {
 
-using testing::near_rel;
+using testing::RelNear;
 
 constexpr double AG = 1e-4;
 // Holding pi in single precision turns the frame by up to 5.6e-8 rad about
@@ -50,7 +50,7 @@ TEST(Rotation, MatchesReferenceMatrix) {
   ROTATION(4.0, 2.5, R);
   for (int i = 0; i < 3; ++i) {
     for (int j = 0; j < 3; ++j) {
-      EXPECT_TRUE(near_rel(entry(R, i, j), rows[3 * i + j], 1e-14)) << i << "," << j;
+      EXPECT_TRUE(RelNear(entry(R, i, j), rows[3 * i + j], 1e-14)) << i << "," << j;
     }
   }
 }
@@ -85,7 +85,7 @@ TEST(Transformation, CollectorGeometryInTheLocalFrame) {
     EXPECT_EQ(to_local(PHI, THETA, G, G), (std::array<double, 3>{0, 0, 0}));
     const auto centre = to_local(PHI, THETA, G, {0, 0, 0});
     EXPECT_NEAR(std::hypot(centre[0], centre[1]) / AG, 0, FRAME_TOLERANCE);
-    EXPECT_TRUE(near_rel(centre[2], -AG, 1e-12));
+    EXPECT_TRUE(RelNear(centre[2], -AG, 1e-12));
     const std::array<double, 3> e1 = {std::cos(THETA) * std::cos(PHI),
                                       std::cos(THETA) * std::sin(PHI), -std::sin(THETA)};
     const std::array<double, 3> e2 = {-std::sin(PHI), std::cos(PHI), 0};
@@ -100,7 +100,7 @@ TEST(Transformation, CollectorGeometryInTheLocalFrame) {
         const double scale = AG * std::sin(d);
         SCOPED_TRACE(::testing::Message() << "d " << d << " direction " << direction);
         EXPECT_NEAR(q[2], -AG * (1 - std::cos(d)), FRAME_TOLERANCE * scale);
-        EXPECT_TRUE(near_rel(std::hypot(q[0], q[1]), scale, FRAME_TOLERANCE));
+        EXPECT_TRUE(RelNear(std::hypot(q[0], q[1]), scale, FRAME_TOLERANCE));
       }
     }
   }
@@ -112,7 +112,7 @@ TEST(Transformation, MatchesReferencePointAndWorksInPlace) {
   const auto q = to_local(4.0, 2.5, G, {1e-5, 2e-5, -3e-5});
   const double expected[3] = {-7.4237146566419646e-05, -2.437513628358111e-05,
                               3.7345666426411183e-05};
-  for (int k = 0; k < 3; ++k) EXPECT_TRUE(near_rel(q[k], expected[k], 1e-14)) << k;
+  for (int k = 0; k < 3; ++k) EXPECT_TRUE(RelNear(q[k], expected[k], 1e-14)) << k;
 
   // Two rows, column-major, transformed into a separate matrix and in place.
   const std::array<double, 6> P = {1e-5, 3e-5, 2e-5, -1e-5, -3e-5, 5e-5};
@@ -150,7 +150,7 @@ TEST(HetcTransformation, WritesAllEntriesAndCopiesRadii) {
     EXPECT_EQ(RHET_T[i], RHET[i]);
   }
   // An unfilled entry is the collector centre, at (0, 0, -AG) to rounding.
-  EXPECT_TRUE(near_rel(ZHET_T[99], -AG, 1e-12));
+  EXPECT_TRUE(RelNear(ZHET_T[99], -AG, 1e-12));
 }
 
 TEST(ProjectionMatrix, PacksNonEmptyRowsInIndexOrder) {
@@ -190,7 +190,7 @@ TEST(MproTransformation, KeepsInPlaneCoordinatesAndRadius) {
   MPRO_TRANSFORMATION(X, Y, Z, XG, YG, ZG, THETA, PHI, 2, MPRO, MPRO_T);
   const double expected[6] = {1.2205289468549495e-13, 3.0000122052893339e-08,
                               -1.0171074708884649e-13, -4.0000101710748188e-08, 2e-08, 2e-08};
-  for (int k = 0; k < 6; ++k) EXPECT_TRUE(near_rel(MPRO_T[k], expected[k], 1e-12)) << k;
+  for (int k = 0; k < 6; ++k) EXPECT_TRUE(RelNear(MPRO_T[k], expected[k], 1e-12)) << k;
   for (int row = 0; row < 2; ++row) {
     EXPECT_NEAR(MPRO_T[row], MPRO[row], FRAME_TOLERANCE * height);
     EXPECT_NEAR(MPRO_T[row + 2], MPRO[row + 2], FRAME_TOLERANCE * height);
