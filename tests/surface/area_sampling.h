@@ -1,4 +1,5 @@
-// Helpers shared by the circle-geometry tests: an area estimate that classifies the centres of a fine grid of cells.
+// Helpers shared by the circle-geometry tests: an area estimate that
+// classifies the centres of a fine grid of cells.
 #pragma once
 
 #include <gtest/gtest.h>
