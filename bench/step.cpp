@@ -17,7 +17,7 @@ namespace colloidsim {
 namespace {
 
 // smooth: without heterodomains on either surface.
-Run example_run(const std::string& name, bool smooth) {
+RunContext example_run(const std::string& name, bool smooth) {
   ParameterFile file =
       read_parameter_file(std::string(COLLOIDSIM_SOURCE_DIR) + "/examples/" + name + "/INPUT.IN");
   if (smooth) file.parameters.SCOV = file.parameters.SCOVP = 0;
@@ -26,7 +26,7 @@ Run example_run(const std::string& name, bool smooth) {
 
 // A particle at gap H above the collector at polar angle theta, at rest in
 // the regime that H belongs to, with its forces and velocity evaluated once.
-void place(Run& run, ParticleRun& pr, double H, double theta) {
+void place(RunContext& run, ParticleRun& pr, double H, double theta) {
   seed_from_option(pr.stream, 1, 1);
   start_particle(run, pr, 1, nullptr);
   ParticleState& s = pr.s;
@@ -48,7 +48,7 @@ void place(Run& run, ParticleRun& pr, double H, double theta) {
 }
 
 void time_steps(benchmark::State& state, const std::string& example, bool smooth, double H) {
-  Run run = example_run(example, smooth);
+  RunContext run = example_run(example, smooth);
   auto pr = std::make_unique<ParticleRun>();
   place(run, *pr, H, 1.2);
   const ParticleState start = pr->s;
@@ -74,7 +74,7 @@ void BM_NearSurfaceStep(benchmark::State& state) {
 
 // Whole particles of the favorable example, each from its own seeded stream.
 void BM_FavorableParticle(benchmark::State& state) {
-  Run run = example_run("favorable", true);
+  RunContext run = example_run("favorable", true);
   auto pr = std::make_unique<ParticleRun>();
   std::int32_t IPART = 0;
   std::int64_t steps = 0;

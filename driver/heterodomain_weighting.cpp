@@ -10,7 +10,7 @@
 
 namespace colloidsim {
 
-void HeterodomainWeighting::follow_particle(Run& run, const ParticleState& s, bool lay_out) {
+void HeterodomainWeighting::follow_particle(RunContext& run, const ParticleState& s, bool lay_out) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
   XG_ = c.XM0 + s.ENX * p.AG;
@@ -55,7 +55,7 @@ void HeterodomainWeighting::release() {
   projected_ = false;
 }
 
-ZoiWeights HeterodomainWeighting::weights(const Run& run, const ParticleState& s,
+ZoiWeights HeterodomainWeighting::weights(const RunContext& run, const ParticleState& s,
                                           std::int32_t& HETTYPE) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;

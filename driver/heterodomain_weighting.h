@@ -31,12 +31,12 @@ class HeterodomainWeighting {
   // lays the particle's heterodomains out anew and projects them (start of a
   // particle and its first step; SCOVP of the run becomes the realised
   // coverage), or carries the projections made then to the new position.
-  void follow_particle(Run& run, const ParticleState& s, bool lay_out);
+  void follow_particle(RunContext& run, const ParticleState& s, bool lay_out);
 
   // The weights of the ZOI for the current position; updates HETTYPE when a
   // collector heterodomain touches the ZOI. Collector heterodomains apart
   // from the ZOI are skipped: their weights are exactly zero.
-  ZoiWeights weights(const Run& run, const ParticleState& s, std::int32_t& HETTYPE);
+  ZoiWeights weights(const RunContext& run, const ParticleState& s, std::int32_t& HETTYPE);
 
   // Drops the projection tables (end of a particle).
   void release();

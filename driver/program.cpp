@@ -28,7 +28,7 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
     // Everything is read and checked before the first file is created.
     ParameterFile file = read_parameter_file(workdir / PARAMETER_FILE);
     validate_parameters(file);
-    Run run = prepare_run(file.parameters, cl.seed);
+    RunContext run = prepare_run(file.parameters, cl.seed);
     std::int32_t IPART = 1;
     if (run.p.CLUSTER == 1) {
       read_particle_arguments(cl.positional, run.p.NPART, IPART);

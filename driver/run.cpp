@@ -59,13 +59,13 @@ const char* const TRAJECTORY_PREFIX[3] = {"VORNEKTRAJEX.", "VORNEKTRAJATT.", "VO
 const char* const FLUX_NAME[3] = {"FLUXEX.OUT", "FLUXATT.OUT", "FLUXREM.OUT"};
 const char* const NUMBERED_FLUX_PREFIX[3] = {"VORNEKFLUXEX.", "VORNEKFLUXATT.", "VORNEKFLUXREM."};
 
-std::string echo_text(const Run& run) {
+std::string echo_text(const RunContext& run) {
   std::string text;
   append_echo(text, run.p, echo_values(run.c));
   return text;
 }
 
-std::string flux_head(const Run& run) {
+std::string flux_head(const RunContext& run) {
   std::string text = echo_text(run);
   append_legend(text);
   append_flux_header(text);
@@ -109,7 +109,7 @@ FluxRecord flux_record(const ParticleState& s) {
 }
 
 // Seeds the particle's stream, places it and follows it to its fate.
-int simulate(Run& run, ParticleRun& pr, std::int32_t IPART, std::int32_t k, RestartFile* restart,
+int simulate(RunContext& run, ParticleRun& pr, std::int32_t IPART, std::int32_t k, RestartFile* restart,
              std::ostream* console) {
   if (run.seed) {
     seed_from_option(pr.stream, static_cast<std::int64_t>(*run.seed), IPART);
@@ -124,7 +124,7 @@ int simulate(Run& run, ParticleRun& pr, std::int32_t IPART, std::int32_t k, Rest
 
 // Fate line and header into all three trajectory files, the recorded rows
 // into the one of the particle's family.
-void write_trajectory(const Run& run, const ParticleRun& pr, int IREC,
+void write_trajectory(const RunContext& run, const ParticleRun& pr, int IREC,
                       std::unique_ptr<OutputFile> (&files)[3]) {
   std::string head;
   append_fate_line(head, pr.s.ATTACHK);
@@ -142,7 +142,7 @@ void write_trajectory(const Run& run, const ParticleRun& pr, int IREC,
 
 }  // namespace
 
-void run_particles(Run& run, std::int32_t IPART, RestartFile* restart,
+void run_particles(RunContext& run, std::int32_t IPART, RestartFile* restart,
                    const std::filesystem::path& workdir, std::ostream& console) {
   auto pr = std::make_unique<ParticleRun>();
   std::unique_ptr<OutputFile> flux[3];

@@ -33,7 +33,7 @@ PreparedForces prepare_forces(const RunParameters& p, const RunConstants& c) {
   return f;
 }
 
-double brownian_amplitude(const Run& run, double DT) {
+double brownian_amplitude(const RunContext& run, double DT) {
   for (int k = 0; k < 3; ++k) {
     if (DT == run.f.DT_STEPS[k]) return run.f.BROWNIAN_AMPLITUDES[k];
   }
@@ -56,8 +56,8 @@ ContactZones contact_zones_for(const RunParameters& p, double KAPPA, double ACON
   return z;
 }
 
-Run prepare_run(const RunParameters& parameters, std::optional<std::uint64_t> seed) {
-  Run run;
+RunContext prepare_run(const RunParameters& parameters, std::optional<std::uint64_t> seed) {
+  RunContext run;
   run.p = parameters;
   run.c = derive_run_constants(run.p);
   run.f = prepare_forces(run.p, run.c);

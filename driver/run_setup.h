@@ -40,7 +40,7 @@ struct ContactZones {
 };
 ContactZones contact_zones_for(const RunParameters& p, double KAPPA, double ACONT);
 
-struct Run {
+struct RunContext {
   // SCOV and SCOVP change during the run: both become 0 when the base zeta
   // potentials are not of one strict sign, and SCOVP becomes the coverage the
   // particle's lattice achieves. Every echo written after that shows it.
@@ -53,13 +53,13 @@ struct Run {
 
 // FORCEDIFF's amplitude for the time step DT, from the run's cache when DT is
 // one of its three steps.
-double brownian_amplitude(const Run& run, double DT);
+double brownian_amplitude(const RunContext& run, double DT);
 
 // Prepares the force laws for the parameters as setup left them.
 PreparedForces prepare_forces(const RunParameters& p, const RunConstants& c);
 
 // A run for checked parameters: derived constants, then the prepared force
 // laws. Throws InputError when setup finds no primary minimum.
-Run prepare_run(const RunParameters& parameters, std::optional<std::uint64_t> seed);
+RunContext prepare_run(const RunParameters& parameters, std::optional<std::uint64_t> seed);
 
 }  // namespace colloidsim

@@ -16,7 +16,7 @@ namespace {
 // Zone of influence, acid-base zone and asperity counts for the contact
 // radius ACONT; without contact they are the run's constant values (ACONT
 // enters only squared, so -0 and +0 give the same zones).
-void contact_zones(const Run& run, ParticleState& s) {
+void contact_zones(const RunContext& run, ParticleState& s) {
   const ContactZones z =
       s.ACONT == 0 ? run.free_zones : contact_zones_for(run.p, run.c.KAPPA, s.ACONT);
   s.RZOI = z.RZOI;
@@ -33,7 +33,7 @@ double distance(double ax, double ay, double az, double bx, double by, double bz
 }
 
 // Brownian reference length over a test window of duration tw (s).
-double brownian_length(const Run& run, const ParticleState& s, double tw) {
+double brownian_length(const RunContext& run, const ParticleState& s, double tw) {
   const double f = s.VN > s.VT ? s.FUN1 : s.FUN4;
   return std::sqrt((((6.0 * f) * KB) * run.p.T) * tw / run.c.M3);
 }
@@ -42,7 +42,7 @@ double brownian_length(const Run& run, const ParticleState& s, double tw) {
 // 1000 steps, the particle moved less than DFACT Brownian lengths (or the
 // extra condition holds); otherwise a window over 1000 steps starts afresh.
 template <typename Extra>
-bool slow_motion(const Run& run, const ParticleState& s, SlowMotionWindow& w, double DFACT,
+bool slow_motion(const RunContext& run, const ParticleState& s, SlowMotionWindow& w, double DFACT,
                  Extra extra) {
   if (w.steps == 0) {
     w = {1, s.X, s.Y, s.Z, 0.0};
@@ -60,7 +60,7 @@ bool slow_motion(const Run& run, const ParticleState& s, SlowMotionWindow& w, do
 
 // Arc length along the collector surface between the near-surface entry and
 // the current normal, added to NSDIST; NSVEL follows.
-void add_near_surface_arc(const Run& run, ParticleState& s) {
+void add_near_surface_arc(const RunContext& run, ParticleState& s) {
   const double AG = run.p.AG;
   const double chord =
       distance(AG * s.ENTRY_NX, AG * s.ENTRY_NY, AG * s.ENTRY_NZ, AG * s.ENX, AG * s.ENY, AG * s.ENZ);
@@ -76,7 +76,7 @@ void add_to_mean_gap(ParticleState& s) {
 
 // Regime transitions for the separation of this step; time is charged to the
 // regime the step ran in, with the step's own DT, before DT changes.
-void classify_regime(const Run& run, ParticleState& s) {
+void classify_regime(const RunContext& run, ParticleState& s) {
   const RunParameters& p = run.p;
   const double DTMRT = run.c.DTMRT;
   if (s.H > HNS) {
@@ -127,7 +127,7 @@ void classify_regime(const Run& run, ParticleState& s) {
   }
 }
 
-void fate_tests(const Run& run, ParticleState& s) {
+void fate_tests(const RunContext& run, ParticleState& s) {
   const RunParameters& p = run.p;
   const double HCUT = run.c.HCUT;
   if (s.H > HCUT && s.H <= HNS) {
@@ -157,7 +157,7 @@ void fate_tests(const Run& run, ParticleState& s) {
   }
 }
 
-void exit_tests(const Run& run, ParticleState& s) {
+void exit_tests(const RunContext& run, ParticleState& s) {
   const RunParameters& p = run.p;
   const bool outside = s.R > run.c.RB;
   if (p.CBGRAV == 1 || p.CBGRAV == 2) {
@@ -212,7 +212,7 @@ TrajectoryRow current_row(const ParticleState& s) {
   return w;
 }
 
-void start_particle(Run& run, ParticleRun& pr, std::int32_t IPART, const RestartRecord* restart) {
+void start_particle(RunContext& run, ParticleRun& pr, std::int32_t IPART, const RestartRecord* restart) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
   ParticleState& s = pr.s;
@@ -289,7 +289,7 @@ void start_particle(Run& run, ParticleRun& pr, std::int32_t IPART, const Restart
   s.PTIMEIN = s.PTIMEF;
 }
 
-void time_step(Run& run, ParticleRun& pr, std::string* progress) {
+void time_step(RunContext& run, ParticleRun& pr, std::string* progress) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
   ParticleState& s = pr.s;
@@ -339,7 +339,7 @@ void time_step(Run& run, ParticleRun& pr, std::string* progress) {
   update_forces_and_velocity(run, s, pr.het, pr.stream);
 }
 
-int run_to_fate(Run& run, ParticleRun& pr, std::ostream* console) {
+int run_to_fate(RunContext& run, ParticleRun& pr, std::ostream* console) {
   std::string progress;
   while (pr.s.ATTACHK == 0) {
     time_step(run, pr, console ? &progress : nullptr);

@@ -26,17 +26,17 @@ struct ParticleRun {
 // Places particle IPART (injection, or the restart record when given), with
 // the forces of its start position, and resets its bookkeeping. The stream
 // must be seeded.
-void start_particle(Run& run, ParticleRun& pr, std::int32_t IPART, const RestartRecord* restart);
+void start_particle(RunContext& run, ParticleRun& pr, std::int32_t IPART, const RestartRecord* restart);
 
 // One time step: record, advance the clocks, move, separation and regime,
 // fate and exit tests, then (while unresolved) forces and new velocity.
 // progress, when given, receives the console line of each recorded row.
-void time_step(Run& run, ParticleRun& pr, std::string* progress);
+void time_step(RunContext& run, ParticleRun& pr, std::string* progress);
 
 // Runs the particle to its fate and stores the final state as the last row;
 // returns that row's index IREC. console, when given, receives the progress
 // lines through its own buffering.
-int run_to_fate(Run& run, ParticleRun& pr, std::ostream* console);
+int run_to_fate(RunContext& run, ParticleRun& pr, std::ostream* console);
 
 TrajectoryRow current_row(const ParticleState& s);
 

@@ -22,7 +22,7 @@ bool same_strict_sign(double a, double b) { return (a > 0 && b > 0) || (a < 0 &&
 
 }  // namespace
 
-void fluid_velocity(const Run& run, double X, double Y, double Z, double R, double& UFX,
+void fluid_velocity(const RunContext& run, double X, double Y, double Z, double R, double& UFX,
                     double& UFY, double& UFZ) {
   const RunConstants& c = run.c;
   if (R <= c.RB) {
@@ -38,7 +38,7 @@ void fluid_velocity(const Run& run, double X, double Y, double Z, double R, doub
   }
 }
 
-void colloidal_forces(Run& run, ParticleState& s, HeterodomainWeighting& het, bool lay_out) {
+void colloidal_forces(RunContext& run, ParticleState& s, HeterodomainWeighting& het, bool lay_out) {
   const PreparedForces& f = run.f;
   FORCEVDW(f.vdw, s.NASP, s.H, s.FVDW);
 
@@ -66,7 +66,7 @@ void colloidal_forces(Run& run, ParticleState& s, HeterodomainWeighting& het, bo
   s.FCOLL = s.FVDW + s.FEDL + s.FAB + s.FBORN + s.FSTE;
 }
 
-void update_forces_and_velocity(Run& run, ParticleState& s, HeterodomainWeighting& het,
+void update_forces_and_velocity(RunContext& run, ParticleState& s, HeterodomainWeighting& het,
                                 RandomStream& stream) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;

@@ -14,16 +14,16 @@ namespace colloidsim {
 // bulk regime), acid-base, Born, steric and their sum FCOLL. Sets SCOV and
 // SCOVP of the run to 0 unless the base zeta potentials share a strict sign.
 // lay_out: lay the particle's heterodomains out anew (start pass, first step).
-void colloidal_forces(Run& run, ParticleState& s, HeterodomainWeighting& het, bool lay_out);
+void colloidal_forces(RunContext& run, ParticleState& s, HeterodomainWeighting& het, bool lay_out);
 
 // All forces and the new velocity, in the order the model fixes; draws the
 // Brownian force from the particle's stream.
-void update_forces_and_velocity(Run& run, ParticleState& s, HeterodomainWeighting& het,
+void update_forces_and_velocity(RunContext& run, ParticleState& s, HeterodomainWeighting& het,
                                 RandomStream& stream);
 
 // Fluid velocity at the particle centre (m/s): the Happel field inside the
 // cell, the uniform approach flow (0, 0, -VSUP) outside it.
-void fluid_velocity(const Run& run, double X, double Y, double Z, double R, double& UFX,
+void fluid_velocity(const RunContext& run, double X, double Y, double Z, double R, double& UFX,
                     double& UFY, double& UFZ);
 
 }  // namespace colloidsim
