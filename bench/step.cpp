@@ -72,6 +72,24 @@ void BM_NearSurfaceStep(benchmark::State& state) {
   time_steps(state, "heterogeneous", true, 5.0e-8);
 }
 
+// The heterogeneous example near the surface: the double layer weighted over
+// the heterodomains in the zone of influence every step.
+void BM_HeterogeneousNearSurfaceStep(benchmark::State& state) {
+  time_steps(state, "heterogeneous", false, 5.0e-8);
+}
+
+// The start of a heterogeneous particle: injection, the lay-out and
+// projection of its heterodomains, the forces at the start point.
+void BM_HeterogeneousStart(benchmark::State& state) {
+  RunContext run = example_run("heterogeneous", false);
+  auto pr = std::make_unique<ParticleRun>();
+  for (auto _ : state) {
+    seed_from_option(pr->stream, 1, 1);
+    start_particle(run, *pr, 1, nullptr);
+    benchmark::DoNotOptimize(pr->s.FCOLL);
+  }
+}
+
 // Whole particles of the favorable example, each from its own seeded stream.
 void BM_FavorableParticle(benchmark::State& state) {
   RunContext run = example_run("favorable", true);
@@ -92,6 +110,8 @@ void BM_FavorableParticle(benchmark::State& state) {
 
 BENCHMARK(BM_BulkStep);
 BENCHMARK(BM_NearSurfaceStep);
+BENCHMARK(BM_HeterogeneousNearSurfaceStep);
+BENCHMARK(BM_HeterogeneousStart)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FavorableParticle)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace

@@ -28,6 +28,7 @@ void HeterodomainWeighting::follow_particle(RunContext& run, const ParticleState
     const double angle = std::acos(std::clamp(dx / rho, -1.0, 1.0));
     PHI_ = dy >= 0 ? angle : (PI + PI) - angle;
   }
+  ROTATION(PHI_, THETA_, R_);
 
   if (lay_out) {
     std::int32_t NHETP = 0;
@@ -45,7 +46,7 @@ void HeterodomainWeighting::follow_particle(RunContext& run, const ParticleState
     PROJECTION_MATRIX(NPRO_, XPRO_, YPRO_, ZPRO_, RPRO_, MPRO_);
   }
   MPRO_T_.assign(3 * static_cast<std::size_t>(NPRO_), 0.0);
-  MPRO_TRANSFORMATION(s.X, s.Y, s.Z, XG_, YG_, ZG_, THETA_, PHI_, NPRO_, MPRO_, MPRO_T_);
+  MPRO_TRANSFORMATION(s.X, s.Y, s.Z, XG_, YG_, ZG_, R_, NPRO_, MPRO_, MPRO_T_);
 }
 
 void HeterodomainWeighting::release() {
@@ -73,8 +74,9 @@ ZoiWeights HeterodomainWeighting::weights(const RunContext& run, const ParticleS
   if (p.SCOV > 0) {
     HETTRACK(s.X, s.Y, s.Z, c.XM0, c.YM0, c.ZM0, p.AG, s.RZOI, p.HETMODE, p.SCOV, p.RHET0,
              p.RHET1, p.RHET2, XHET_, YHET_, ZHET_, RHET_);
-    HETC_TRANSFORMATION(XG_, YG_, ZG_, XHET_, YHET_, ZHET_, RHET_, p.HETMODE, THETA_, PHI_,
-                        XHET_T_, YHET_T_, ZHET_T_, RHET_T_);
+    // Only the HETMODE entries of the cluster are read below.
+    HETC_TRANSFORMATION(XG_, YG_, ZG_, XHET_, YHET_, ZHET_, RHET_, p.HETMODE, R_, XHET_T_,
+                        YHET_T_, ZHET_T_, RHET_T_);
     for (int k = 1; k <= p.HETMODE; ++k) {
       const double XH = XHET_T_[static_cast<std::size_t>(k - 1)];
       const double YH = YHET_T_[static_cast<std::size_t>(k - 1)];

@@ -12,6 +12,7 @@
 #include "driver/run_setup.h"
 #include "forces/edl.h"
 #include "surface/hettrack.h"
+#include "surface/transformations.h"
 
 namespace colloidsim {
 
@@ -51,6 +52,7 @@ class HeterodomainWeighting {
 
  private:
   double XG_ = 0, YG_ = 0, ZG_ = 0, THETA_ = 0, PHI_ = 0;
+  RotationMatrix R_{};  // the local frame of THETA_, PHI_, built once a step
   bool projected_ = false;  // MPRO holds real projections (not the all-zero row)
   std::int32_t NPRO_ = 0;
   std::vector<double> XHETP_, YHETP_, ZHETP_, RHETP_;

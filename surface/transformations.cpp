@@ -14,6 +14,7 @@ constexpr double PI_HALF = static_cast<float>(0.5f * static_cast<float>(PI));
 constexpr double PI_THREE_HALVES = static_cast<float>(1.5f * static_cast<float>(PI));
 
 double& at(RotationMatrix& R, int i, int j) { return R[static_cast<std::size_t>(i + 3 * j)]; }
+double at(const RotationMatrix& R, int i, int j) { return R[static_cast<std::size_t>(i + 3 * j)]; }
 
 // A negative row count means no rows.
 std::size_t row_count(std::int32_t N) { return N > 0 ? static_cast<std::size_t>(N) : 0; }
@@ -45,6 +46,11 @@ void TRANSFORMATION(double XG, double YG, double ZG, double PHI, double THETA, s
                     std::span<const double> P, std::span<double> Q) {
   RotationMatrix R;
   ROTATION(PHI, THETA, R);
+  TRANSFORMATION(XG, YG, ZG, R, N, P, Q);
+}
+
+void TRANSFORMATION(double XG, double YG, double ZG, const RotationMatrix& R, std::int32_t N,
+                    std::span<const double> P, std::span<double> Q) {
   // M holds the local axes in collector coordinates as its columns,
   // R^T e_j; products with the unit vectors are accumulated from 0 like any
   // other matrix product, so M is the transpose of R.
@@ -76,18 +82,29 @@ void HETC_TRANSFORMATION(double XG, double YG, double ZG, const HetTable& XHET,
                          const HetTable& YHET, const HetTable& ZHET, const HetTable& RHET,
                          std::int32_t /*HETMODE*/, double THETA, double PHI, HetTable& XHET_T,
                          HetTable& YHET_T, HetTable& ZHET_T, HetTable& RHET_T) {
-  constexpr std::size_t ROWS = HET_TABLE_SIZE;
-  std::array<double, 3 * ROWS> points;
-  for (std::size_t i = 0; i < ROWS; ++i) {
+  RotationMatrix R;
+  ROTATION(PHI, THETA, R);
+  HETC_TRANSFORMATION(XG, YG, ZG, XHET, YHET, ZHET, RHET, HET_TABLE_SIZE, R, XHET_T, YHET_T,
+                      ZHET_T, RHET_T);
+}
+
+void HETC_TRANSFORMATION(double XG, double YG, double ZG, const HetTable& XHET,
+                         const HetTable& YHET, const HetTable& ZHET, const HetTable& RHET,
+                         int count, const RotationMatrix& R, HetTable& XHET_T, HetTable& YHET_T,
+                         HetTable& ZHET_T, HetTable& RHET_T) {
+  const std::size_t rows = static_cast<std::size_t>(count);
+  std::array<double, 3 * HET_TABLE_SIZE> points;
+  for (std::size_t i = 0; i < rows; ++i) {
     points[i] = XHET[i];
-    points[i + ROWS] = YHET[i];
-    points[i + 2 * ROWS] = ZHET[i];
+    points[i + rows] = YHET[i];
+    points[i + 2 * rows] = ZHET[i];
   }
-  TRANSFORMATION(XG, YG, ZG, PHI, THETA, HET_TABLE_SIZE, points, points);
-  for (std::size_t i = 0; i < ROWS; ++i) {
+  const std::span<double> used(points.data(), 3 * rows);
+  TRANSFORMATION(XG, YG, ZG, R, count, used, used);
+  for (std::size_t i = 0; i < rows; ++i) {
     XHET_T[i] = points[i];
-    YHET_T[i] = points[i + ROWS];
-    ZHET_T[i] = points[i + 2 * ROWS];
+    YHET_T[i] = points[i + rows];
+    ZHET_T[i] = points[i + 2 * rows];
     RHET_T[i] = RHET[i];
   }
 }
@@ -117,6 +134,12 @@ void MPRO_TRANSFORMATION(double X, double Y, double Z, double XG, double YG, dou
                          std::span<const double> MPRO, std::span<double> MPRO_T) {
   RotationMatrix R;
   ROTATION(PHI, THETA, R);
+  MPRO_TRANSFORMATION(X, Y, Z, XG, YG, ZG, R, NPRO, MPRO, MPRO_T);
+}
+
+void MPRO_TRANSFORMATION(double X, double Y, double Z, double XG, double YG, double ZG,
+                         const RotationMatrix& R, std::int32_t NPRO, std::span<const double> MPRO,
+                         std::span<double> MPRO_T) {
   const std::size_t rows = row_count(NPRO);
   // Turn each point into collector-frame directions (the row-vector product
   // with R is R^T p), shift it to the particle centre, then carry it into the
@@ -133,7 +156,7 @@ void MPRO_TRANSFORMATION(double X, double Y, double Z, double XG, double YG, dou
     MPRO_T[i + rows] = v[1] + Y;
     MPRO_T[i + 2 * rows] = v[2] + Z;
   }
-  TRANSFORMATION(XG, YG, ZG, PHI, THETA, NPRO, MPRO_T, MPRO_T);
+  TRANSFORMATION(XG, YG, ZG, R, NPRO, MPRO_T, MPRO_T);
   // The local height is not needed; the third column carries the radius.
   for (std::size_t i = 0; i < rows; ++i) MPRO_T[i + 2 * rows] = MPRO[i + 3 * rows];
 }

@@ -51,4 +51,18 @@ void MPRO_TRANSFORMATION(double X, double Y, double Z, double XG, double YG, dou
                          double THETA, double PHI, std::int32_t NPRO,
                          std::span<const double> MPRO, std::span<double> MPRO_T);
 
+// The same three operations with R already built by ROTATION(PHI, THETA, R):
+// a time step that carries several point sets into one frame builds it once.
+// Bit for bit the results of the forms above. The collector heterodomains are
+// transformed for the first `count` entries only.
+void TRANSFORMATION(double XG, double YG, double ZG, const RotationMatrix& R, std::int32_t N,
+                    std::span<const double> P, std::span<double> Q);
+void HETC_TRANSFORMATION(double XG, double YG, double ZG, const HetTable& XHET,
+                         const HetTable& YHET, const HetTable& ZHET, const HetTable& RHET,
+                         int count, const RotationMatrix& R, HetTable& XHET_T, HetTable& YHET_T,
+                         HetTable& ZHET_T, HetTable& RHET_T);
+void MPRO_TRANSFORMATION(double X, double Y, double Z, double XG, double YG, double ZG,
+                         const RotationMatrix& R, std::int32_t NPRO, std::span<const double> MPRO,
+                         std::span<double> MPRO_T);
+
 }  // namespace colloidsim
