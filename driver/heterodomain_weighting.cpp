@@ -29,6 +29,10 @@ void HeterodomainWeighting::follow_particle(RunContext& run, const ParticleState
     PHI_ = dy >= 0 ? angle : (PI + PI) - angle;
   }
   ROTATION(PHI_, THETA_, R_);
+  X_ = s.X;
+  Y_ = s.Y;
+  Z_ = s.Z;
+  mpro_t_current_ = false;
 
   if (lay_out) {
     std::int32_t NHETP = 0;
@@ -36,17 +40,26 @@ void HeterodomainWeighting::follow_particle(RunContext& run, const ParticleState
               p.RHETP1, NHETP, XHETP_, YHETP_, ZHETP_, RHETP_, NPRO_, XPRO_, YPRO_, ZPRO_, RPRO_);
     projected_ = NPRO_ > 0;
     if (!projected_) {
-      // Nothing projects into the zone: one all-zero row stands for it.
+      // Nothing projects into the zone: one all-zero row stands for it, not
+      // transformed on this step.
       NPRO_ = 1;
       MPRO_.assign(4, 0.0);
       MPRO_T_.assign(3, 0.0);
+      mpro_t_current_ = true;
       return;
     }
     MPRO_.assign(4 * static_cast<std::size_t>(NPRO_), 0.0);
     PROJECTION_MATRIX(NPRO_, XPRO_, YPRO_, ZPRO_, RPRO_, MPRO_);
   }
-  MPRO_T_.assign(3 * static_cast<std::size_t>(NPRO_), 0.0);
-  MPRO_TRANSFORMATION(s.X, s.Y, s.Z, XG_, YG_, ZG_, R_, NPRO_, MPRO_, MPRO_T_);
+}
+
+const std::vector<double>& HeterodomainWeighting::MPRO_T() {
+  if (!mpro_t_current_) {
+    MPRO_T_.assign(3 * static_cast<std::size_t>(NPRO_), 0.0);
+    MPRO_TRANSFORMATION(X_, Y_, Z_, XG_, YG_, ZG_, R_, NPRO_, MPRO_, MPRO_T_);
+    mpro_t_current_ = true;
+  }
+  return MPRO_T_;
 }
 
 void HeterodomainWeighting::release() {
@@ -54,6 +67,7 @@ void HeterodomainWeighting::release() {
   MPRO_T_.clear();
   NPRO_ = 0;
   projected_ = false;
+  mpro_t_current_ = false;
 }
 
 ZoiWeights HeterodomainWeighting::weights(const RunContext& run, const ParticleState& s,
@@ -62,11 +76,12 @@ ZoiWeights HeterodomainWeighting::weights(const RunContext& run, const ParticleS
   const RunConstants& c = run.c;
   const double RZ = c.RZOIBULK;
   ZoiWeights w;
+  const std::vector<double>& projections = MPRO_T();
   double AF_PZ = 0, AF_ZH = 0, AF_PZH = 0, AF_Z = 0;
   // Particle heterodomains alone: the collector heterodomain is a point of
   // radius 0 at the centre of the zone.
-  FRACTIONAL_AREA(c.XM0, c.YM0, RZ, c.XM0, c.YM0, c.ZM0, NPRO_, MPRO_T_, AF_PZ, AF_ZH, AF_PZH,
-                  AF_Z);
+  FRACTIONAL_AREA(c.XM0, c.YM0, RZ, c.XM0, c.YM0, c.ZM0, NPRO_, projections, AF_PZ, AF_ZH,
+                  AF_PZH, AF_Z);
   w.W_P = AF_PZ;
   w.AFRACT = w.W_P;
   // Without collector heterodomains the tables are all zero: every call would
@@ -84,7 +99,8 @@ ZoiWeights HeterodomainWeighting::weights(const RunContext& run, const ParticleS
       // A heterodomain apart from the zone returns AF_ZH = AF_PZH = 0.
       const double D_ZH = std::sqrt((XH - c.XM0) * (XH - c.XM0) + (YH - c.YM0) * (YH - c.YM0));
       if (D_ZH > RZ + RH) continue;
-      FRACTIONAL_AREA(c.XM0, c.YM0, RZ, XH, YH, RH, NPRO_, MPRO_T_, AF_PZ, AF_ZH, AF_PZH, AF_Z);
+      FRACTIONAL_AREA(c.XM0, c.YM0, RZ, XH, YH, RH, NPRO_, projections, AF_PZ, AF_ZH, AF_PZH,
+                      AF_Z);
       w.AFRACT += AF_ZH;
       if (AF_ZH > 0) {
         w.AFRACT -= AF_PZH;

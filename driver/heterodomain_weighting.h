@@ -28,10 +28,11 @@ struct ZoiWeights {
 // A particle's heterodomain tables; one object per particle being simulated.
 class HeterodomainWeighting {
  public:
-  // Projection point, polar angle and azimuth of the particle; then either
-  // lays the particle's heterodomains out anew and projects them (start of a
-  // particle and its first step; SCOVP of the run becomes the realised
-  // coverage), or carries the projections made then to the new position.
+  // Projection point, polar angle and azimuth of the particle; with lay_out
+  // (start of a particle and its first step) the particle's heterodomains are
+  // laid out anew and projected, and SCOVP of the run becomes the realised
+  // coverage. The projections are carried to the new position when the
+  // weights need them, not on bulk steps.
   void follow_particle(RunContext& run, const ParticleState& s, bool lay_out);
 
   // The weights of the ZOI for the current position; updates HETTYPE when a
@@ -43,7 +44,8 @@ class HeterodomainWeighting {
   void release();
 
   std::int32_t NPRO() const { return NPRO_; }
-  const std::vector<double>& MPRO_T() const { return MPRO_T_; }
+  // The projections in the local frame of the latest position.
+  const std::vector<double>& MPRO_T();
   double XG() const { return XG_; }
   double YG() const { return YG_; }
   double ZG() const { return ZG_; }
@@ -54,6 +56,8 @@ class HeterodomainWeighting {
   double XG_ = 0, YG_ = 0, ZG_ = 0, THETA_ = 0, PHI_ = 0;
   RotationMatrix R_{};  // the local frame of THETA_, PHI_, built once a step
   bool projected_ = false;  // MPRO holds real projections (not the all-zero row)
+  bool mpro_t_current_ = false;  // MPRO_T belongs to the latest position
+  double X_ = 0, Y_ = 0, Z_ = 0;  // the latest position
   std::int32_t NPRO_ = 0;
   std::vector<double> XHETP_, YHETP_, ZHETP_, RHETP_;
   std::vector<double> XPRO_, YPRO_, ZPRO_, RPRO_;
