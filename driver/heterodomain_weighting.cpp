@@ -35,6 +35,11 @@ void HeterodomainWeighting::follow_particle(RunContext& run, const ParticleState
   mpro_t_current_ = false;
 
   if (lay_out) {
+    // Within a run every lay-out is the same; starting from empty tables keeps
+    // an object used for another run from counting that run's entries.
+    for (auto* table : {&XHETP_, &YHETP_, &ZHETP_, &RHETP_, &XPRO_, &YPRO_, &ZPRO_, &RPRO_}) {
+      table->clear();
+    }
     std::int32_t NHETP = 0;
     HETTRACKP(c.XM0, c.YM0, c.ZM0, s.H, c.RZOIBULK, p.AP, p.HETMODEP, run.p.SCOVP, p.RHETP0,
               p.RHETP1, NHETP, XHETP_, YHETP_, ZHETP_, RHETP_, NPRO_, XPRO_, YPRO_, ZPRO_, RPRO_);

@@ -43,7 +43,7 @@ RunParameters example_parameters() {
 }
 
 template <typename Change>
-Run example_run(Change change) {
+RunContext example_run(Change change) {
   RunParameters p = example_parameters();
   change(p);
   return prepare_run(p, std::uint64_t{1});
@@ -51,7 +51,7 @@ Run example_run(Change change) {
 
 // Particle at gap H over the collector surface point of polar angle theta and
 // azimuth phi; smooth surfaces, no contact.
-ParticleState state_at(const Run& run, double theta, double phi, double H, std::int32_t REGIME) {
+ParticleState state_at(const RunContext& run, double theta, double phi, double H, std::int32_t REGIME) {
   ParticleState s;
   const double distance = (run.p.AG + run.p.AP) + H;
   s.X = distance * std::sin(theta) * std::cos(phi);
@@ -72,13 +72,13 @@ ParticleState state_at(const Run& run, double theta, double phi, double H, std::
 
 // The projection point lies at distance d (m) from the north pole in the
 // tangent plane when the particle sits at polar angle asin(d / AG).
-ParticleState state_over_pole(const Run& run, double d, double phi, double H,
+ParticleState state_over_pole(const RunContext& run, double d, double phi, double H,
                               std::int32_t REGIME = 2) {
   return state_at(run, std::asin(d / run.p.AG), phi, H, REGIME);
 }
 
 // F(ZETAC, ZETAP): the double layer through the full argument list.
-double F(const Run& run, const ParticleState& s, double ZETAC, double ZETAP) {
+double F(const RunContext& run, const ParticleState& s, double ZETAC, double ZETAP) {
   const RunParameters& p = run.p;
   double FEDL = 0;
   FORCEEDL(run.c.KAPPA, KB, run.c.ERE0, p.T, p.ZI, E_CHARGE, ZETAC, ZETAP, p.AG, p.AP, p.ASP,
@@ -88,7 +88,7 @@ double F(const Run& run, const ParticleState& s, double ZETAC, double ZETAP) {
 
 // The four partial forces, each rounded to single precision, weighted in the
 // order the model fixes.
-double weighted_by_hand(const Run& run, const ParticleState& s, double W_P, double W_C, double W_PC,
+double weighted_by_hand(const RunContext& run, const ParticleState& s, double W_P, double W_C, double W_PC,
                         double W_0) {
   const RunParameters& p = run.p;
   return ((W_P * round_sp(F(run, s, p.ZETACST, p.ZETAHETP)) +
@@ -128,7 +128,7 @@ TEST(HeterodomainWeighting, BaseForceWhereverTheWeightingIsOff) {
       {"near surface without heterodomains", 0.0, 0.0, 0, 2, 2e-8},
   };
   for (const Case& c : cases) {
-    colloidsim::Run run = example_run([&](RunParameters& p) {
+    RunContext run = example_run([&](RunParameters& p) {
       p.SCOV = c.SCOV;
       p.SCOVP = c.SCOVP;
       p.RMODE = c.RMODE;
@@ -146,7 +146,7 @@ TEST(HeterodomainWeighting, BaseForceWhereverTheWeightingIsOff) {
 }
 
 TEST(HeterodomainWeighting, ParticleHeterodomainsAloneOverTheCollectorBase) {
-  colloidsim::Run run = example_run([](RunParameters& p) { p.SCOV = 0; });
+  RunContext run = example_run([](RunParameters& p) { p.SCOV = 0; });
   HeterodomainWeighting het;
   ParticleState first = state_at(run, 0.4, 1.0, 2e-8, 2);
   colloidal_forces(run, first, het, true);
@@ -189,7 +189,7 @@ TEST(HeterodomainWeighting, NothingInTheZoneKeepsTheBaseForceAndHettype) {
   // HETMODE 1: single discs of RHET0 = 1.2e-7 m on rings DTHETA AG =
   // 9.63e-7 m apart (script); the zone has radius 7.80e-8 m. 3.5e-7 m from the
   // pole disc, or 0.45 ring spacings off a ring, the zone touches no disc.
-  colloidsim::Run run = example_run([](RunParameters& p) {
+  RunContext run = example_run([](RunParameters& p) {
     p.HETMODE = 1;
     p.SCOVP = 0;
   });
@@ -213,7 +213,7 @@ TEST(HeterodomainWeighting, BaseZetaPotentialsOfUnlikeSignSwitchHeterodomainsOff
     double ZETACST, ZETAPST;
   } cases[] = {{0.040, -0.030}, {-0.040, 0.030}, {0.0, -0.030}};
   for (const auto& c : cases) {
-    colloidsim::Run run = example_run([&](RunParameters& p) {
+    RunContext run = example_run([&](RunParameters& p) {
       p.ZETACST = c.ZETACST;
       p.ZETAPST = c.ZETAPST;
     });
@@ -238,7 +238,7 @@ TEST(HeterodomainWeighting, CollectorHeterodomainCoversAKnownPartOfTheZone) {
   // disc overlap over the zone's area (script). 1e-6 relative: the model's
   // lens takes arc cosines of quotients rounded to single precision, and its
   // tangent frame is built with pi in single precision.
-  colloidsim::Run run = example_run([](RunParameters& p) {
+  RunContext run = example_run([](RunParameters& p) {
     p.HETMODE = 1;
     p.SCOVP = 0;
   });
@@ -331,7 +331,7 @@ TEST(HeterodomainType, ClassesFromRealWeightings) {
       {10.0, 7.800073827883717e-08, 73, 5.18e-7, 0.157, 6},   // satellite 2, outer 15
   };
   for (const auto& c : cases) {
-    colloidsim::Run run = example_run([&](RunParameters& p) {
+    RunContext run = example_run([&](RunParameters& p) {
       p.IS = c.IS;
       p.HETMODE = c.HETMODE;
       p.SCOVP = 0;
@@ -346,7 +346,7 @@ TEST(HeterodomainType, ClassesFromRealWeightings) {
 
 TEST(HeterodomainType, ResetAtTheStartOfEveryParticle) {
   // HETMODE 9 over satellite 2 gives 2 from 0, but 4 from a leftover 1.
-  colloidsim::Run run = example_run([](RunParameters& p) { p.SCOVP = 0; });
+  RunContext run = example_run([](RunParameters& p) { p.SCOVP = 0; });
   auto pr = std::make_unique<ParticleRun>();
   seed_from_option(pr->stream, 11, 1);
   pr->s.HETTYPE = 1;
@@ -370,7 +370,7 @@ TEST(HeterodomainType, ResetAtTheStartOfEveryParticle) {
 TEST(HeterodomainWeighting, RealisedParticleCoverageReplacesTheRequestedOne) {
   // Script: NCLP = 4000 clusters realise 2000 (1 - cos 0.01) of the surface.
   constexpr double REALISED = 0.09999916666947328;
-  colloidsim::Run run = example_run([](RunParameters&) {});
+  RunContext run = example_run([](RunParameters&) {});
   const auto echo = [&run] {
     std::string text;
     append_echo(text, run.p, echo_values(run.c));
@@ -392,7 +392,7 @@ TEST(HeterodomainWeighting, RealisedParticleCoverageReplacesTheRequestedOne) {
 }
 
 TEST(HeterodomainWeighting, ParticleLayoutAtTheStart) {
-  colloidsim::Run run = example_run([](RunParameters&) {});
+  RunContext run = example_run([](RunParameters&) {});
   HeterodomainWeighting het;
   ParticleState start = state_at(run, 0.1, 2.0, 4e-5, 1);
   het.follow_particle(run, start, true);
@@ -405,7 +405,7 @@ TEST(HeterodomainWeighting, ParticleLayoutAtTheStart) {
   EXPECT_EQ(het.MPRO_T().size(), 3 * static_cast<std::size_t>(NPRO));
 
   // Without particle heterodomains one all-zero row stands for them.
-  colloidsim::Run bare = example_run([](RunParameters& p) { p.SCOVP = 0; });
+  RunContext bare = example_run([](RunParameters& p) { p.SCOVP = 0; });
   HeterodomainWeighting bare_het;
   bare_het.follow_particle(bare, start, true);
   EXPECT_EQ(bare_het.NPRO(), 1);
@@ -415,7 +415,7 @@ TEST(HeterodomainWeighting, ParticleLayoutAtTheStart) {
 TEST(HeterodomainWeighting, AzimuthStaysFiniteOverTheXzPlane) {
   // With Y = 0 the single-precision rho can fall below |X|, putting the
   // arc cosine's argument just outside [-1, 1].
-  colloidsim::Run run = example_run([](RunParameters&) {});
+  RunContext run = example_run([](RunParameters&) {});
   double X = 2.555e-4;
   while (!(round_sp(X) < X)) X = std::nextafter(X, 1.0);
   for (double sign : {1.0, -1.0}) {
@@ -442,7 +442,7 @@ struct LocalCluster {
   HetTable XHET_T{}, YHET_T{}, ZHET_T{}, RHET_T{};
 };
 
-LocalCluster local_cluster(const Run& run, const ParticleState& s) {
+LocalCluster local_cluster(const RunContext& run, const ParticleState& s) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
   LocalCluster l;
@@ -496,7 +496,7 @@ struct FullComputation {
     std::int32_t HETTYPE = 0;
   };
 
-  Result at(const Run& run, const ParticleState& s, std::int32_t HETTYPE) const {
+  Result at(const RunContext& run, const ParticleState& s, std::int32_t HETTYPE) const {
     const RunParameters& p = run.p;
     const RunConstants& c = run.c;
     const LocalCluster l = local_cluster(run, s);
@@ -558,7 +558,7 @@ Vec normalised(Vec v) {
 }
 
 // Particle at gap H along the unit vector n from the collector centre.
-ParticleState state_along(const Run& run, Vec n, double H) {
+ParticleState state_along(const RunContext& run, Vec n, double H) {
   ParticleState s = state_at(run, 0, 0, H, 2);
   const double distance = (run.p.AG + run.p.AP) + H;
   s.X = distance * n.x;
@@ -577,7 +577,7 @@ ParticleState state_along(const Run& run, Vec n, double H) {
 // just missing it); and around the rim where the zone starts to touch one.
 class Positions {
  public:
-  Positions(const Run& run, std::uint64_t seed) : run_(run), engine_(seed) {}
+  Positions(const RunContext& run, std::uint64_t seed) : run_(run), engine_(seed) {}
 
   double uniform() { return static_cast<double>(engine_() >> 11) * 0x1p-53; }
 
@@ -656,7 +656,7 @@ class Positions {
     return a;
   }
 
-  const Run& run_;
+  const RunContext& run_;
   std::mt19937_64 engine_;
 };
 
@@ -678,7 +678,7 @@ TEST(HeterodomainWeighting, EveryShortcutMatchesTheFullComputationBitForBit) {
     requested.HETMODEP = config.HETMODEP;
     requested.RHETP1 = 2.0e-9;
     requested.SCOVP = config.SCOVP;
-    colloidsim::Run run = prepare_run(requested, std::uint64_t{1});
+    RunContext run = prepare_run(requested, std::uint64_t{1});
     HeterodomainWeighting het;
     ParticleState start = state_at(run, 1.0, 1.0, 3e-8, 2);
     colloidal_forces(run, start, het, true);
