@@ -1,13 +1,13 @@
 // Fates of single particles placed where each fate happens, followed by the
 // run's own time steps. Brownian noise is off (DIFFSCALE 0) unless a case
 // says otherwise, so every outcome is deterministic.
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "common/constants.h"
 #include "driver/parameter_file.h"
@@ -33,7 +33,8 @@ class Particle {
   explicit Particle(const Values& values) : pr_(std::make_unique<ParticleRun>()) {
     Values all = {{"NPART", "1"}, {"DIFFSCALE", "0"}};
     all.insert(all.end(), values.begin(), values.end());
-    const auto dir = fresh_directory("fates");
+    const auto dir = fresh_directory(
+        std::string("fates-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     write_text(dir / "INPUT.IN", input_with(all));
     ParameterFile file = read_parameter_file(dir / "INPUT.IN");
     validate_parameters(file);
@@ -105,7 +106,7 @@ TEST(Fates, OneStepIntoContactAndTheTimeLimit) {
   struct Case {
     const char* name;
     const char* ATTMODE;
-    double target;         // undeformed gap after the step, m
+    double target;  // undeformed gap after the step, m
     Torque torque;
     bool past_time_limit;  // the step also passes TTIME
     Band band;
@@ -287,8 +288,8 @@ TEST(Fates, InContactHeldByTorqueOrSlowMotion) {
 // the particle comes to rest where the double layer balances the approach
 // flow, tens of nanometres from the surface.
 TEST(Fates, NearSurfaceSlowMotionAndTheRearStagnationPoint) {
-  const Values repulsive = {{"ATTMODE", "1"}, {"ZETACST", "-0.05"}, {"ZETAPST", "-0.05"},
-                            {"TTIME", "0.1"}};
+  const Values repulsive = {
+      {"ATTMODE", "1"}, {"ZETACST", "-0.05"}, {"ZETAPST", "-0.05"}, {"TTIME", "0.1"}};
   const auto near_surface = [&](double theta, const char* DFACTNS) {
     Values values = repulsive;
     values.push_back({"DFACTNS", DFACTNS});
@@ -335,9 +336,9 @@ TEST(Fates, NearSurfaceSlowMotionAndTheRearStagnationPoint) {
 // is not ended by the near-surface window; above 5 HCUT it is, at the
 // window's first test.
 TEST(Fates, NearSurfaceSlowMotionCountsOnlyAboveFiveHCUT) {
-  const Values force_free = {{"VSUP", "0"},     {"GRAVFACT", "0"},  {"A132", "0"},
-                             {"ZETAPST", "0"},  {"ZETACST", "0"},   {"W132", "0"},
-                             {"DFACTNS", "1"},  {"TTIME", "0.1"}};
+  const Values force_free = {{"VSUP", "0"},    {"GRAVFACT", "0"}, {"A132", "0"},
+                             {"ZETAPST", "0"}, {"ZETACST", "0"},  {"W132", "0"},
+                             {"DFACTNS", "1"}, {"TTIME", "0.1"}};
   const std::pair<double, std::int32_t> cases[] = {{3 * H0, 0}, {6 * H0, 5}};
   for (const auto& [gap, ATTACHK] : cases) {
     SCOPED_TRACE(gap);
