@@ -1,0 +1,52 @@
+// Parameter files for the whole-run tests: the favorable example with named
+// values changed.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support.h"
+
+namespace colloidsim::testing {
+
+// The favorable example's text with each named value replaced. NPART,
+// ATTMODE and CLUSTER stand on line 7; each later group has four lines
+// (blank, title, column names, units) before its values line.
+inline std::string input_with(const std::vector<std::pair<std::string, std::string>>& values) {
+  std::vector<std::string> lines =
+      split_lines(read_text(source_path("examples/favorable/INPUT.IN")));
+  const auto tokens = [](const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> t;
+    for (std::string w; in >> w;) t.push_back(w);
+    return t;
+  };
+  for (const auto& [name, value] : values) {
+    bool found = false;
+    for (std::size_t i = 6; i + 2 < lines.size() && !found; i = i == 6 ? 9 : i + 5) {
+      const std::vector<std::string> names =
+          i == 6 ? std::vector<std::string>{"NPART", "ATTMODE", "CLUSTER"} : tokens(lines[i]);
+      const std::size_t at = i == 6 ? 6 : i + 2;
+      for (std::size_t k = 0; k < names.size() && !found; ++k) {
+        if (names[k] != name) continue;
+        std::vector<std::string> v = tokens(lines[at]);
+        if (k >= v.size()) break;
+        v[k] = value;
+        std::string joined;
+        for (const std::string& w : v) joined += (joined.empty() ? "" : " ") + w;
+        lines[at] = joined;
+        found = true;
+      }
+    }
+    if (!found) ADD_FAILURE() << "no parameter " << name << " in the example";
+  }
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+}  // namespace colloidsim::testing
