@@ -38,7 +38,7 @@ class Particle {
     write_text(dir / "INPUT.IN", input_with(all));
     ParameterFile file = read_parameter_file(dir / "INPUT.IN");
     validate_parameters(file);
-    run_ = std::make_unique<Run>(prepare_run(file.parameters, 1));
+    run_ = std::make_unique<RunContext>(prepare_run(file.parameters, 1));
     seed_from_option(pr_->stream, 1, 1);
   }
 
@@ -80,7 +80,7 @@ class Particle {
   const RunConstants& c() const { return run_->c; }
 
  private:
-  std::unique_ptr<Run> run_;
+  std::unique_ptr<RunContext> run_;
   std::unique_ptr<ParticleRun> pr_;
 };
 
