@@ -7,6 +7,7 @@
 #include "driver/contact.h"
 #include "forces/edl.h"
 #include "forces/happel.h"
+#include "forces/hydrodynamics.h"
 #include "forces/short_range.h"
 #include "forces/vdw.h"
 
@@ -87,7 +88,7 @@ RunConstants derive_run_constants(RunParameters& p) {
   RunConstants c;
   c.XM0 = c.YM0 = c.ZM0 = 0.0;
   c.MP = ((FOUR_THIRDS * PI) * ipow<3>(p.AP)) * p.RHOP;
-  c.DTMRT = c.MP / (((6.0 * PI) * p.VISC) * p.AP);
+  c.DTMRT = c.MP / STOKES_M3(p.VISC, p.AP);
   switch (p.CBGRAV) {
     case 1: c.EGX = 0; c.EGY = 0; c.EGZ = -1; break;
     case 2: c.EGX = 0; c.EGY = 0; c.EGZ = 1; break;
@@ -97,7 +98,7 @@ RunConstants derive_run_constants(RunParameters& p) {
   }
   c.INJECTION_SPREAD = p.TTIME / 6.0;
   c.MA = ((TWO_THIRDS * PI) * ipow<3>(p.AP)) * p.RHOW;
-  c.M3 = ((6.0 * PI) * p.VISC) * p.AP;
+  c.M3 = STOKES_M3(p.VISC, p.AP);
   const HappelConstants happel = happel_constants(p.POROSITY, p.AG);
   c.RB = happel.RB;
   c.K1 = happel.K1;
