@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
 
 #include "common/constants.h"
-#include "forces/random_draws.h"
-#include "forces/seeding.h"
+#include "random/random_draws.h"
+#include "random/seeding.h"
 
 namespace colloidsim {
 namespace {

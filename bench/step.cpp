@@ -7,11 +7,11 @@
 #include <string>
 
 #include "common/constants.h"
-#include "driver/parameter_file.h"
-#include "driver/run_setup.h"
-#include "driver/trajectory.h"
-#include "driver/velocity_update.h"
-#include "forces/seeding.h"
+#include "io/parameter_file.h"
+#include "simulation/run_context.h"
+#include "simulation/trajectory.h"
+#include "simulation/velocity_update.h"
+#include "random/seeding.h"
 
 namespace colloidsim {
 namespace {

@@ -5,11 +5,11 @@
 
 #include "common/input_error.h"
 #include "driver/command_line.h"
-#include "driver/echo.h"
-#include "driver/parameter_file.h"
+#include "io/echo.h"
+#include "io/parameter_file.h"
 #include "driver/run.h"
-#include "driver/run_setup.h"
-#include "driver/validation.h"
+#include "simulation/run_context.h"
+#include "io/validation.h"
 
 namespace colloidsim {
 

@@ -7,12 +7,12 @@
 #include <string>
 
 #include "common/input_error.h"
-#include "driver/echo.h"
-#include "driver/file_names.h"
-#include "driver/output_records.h"
-#include "driver/setup.h"
-#include "driver/trajectory.h"
-#include "forces/seeding.h"
+#include "io/echo.h"
+#include "io/file_names.h"
+#include "io/output_records.h"
+#include "simulation/setup.h"
+#include "simulation/trajectory.h"
+#include "random/seeding.h"
 
 namespace colloidsim {
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <ostream>
 
-#include "driver/parameter_file.h"
-#include "driver/run_setup.h"
+#include "io/parameter_file.h"
+#include "simulation/run_context.h"
 
 namespace colloidsim {
 

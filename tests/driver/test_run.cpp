@@ -22,7 +22,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/program.h"
-#include "tests/driver/run_inputs.h"
+#include "tests/run_inputs.h"
 #include "tests/support.h"
 
 namespace colloidsim {

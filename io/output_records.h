@@ -1,0 +1,48 @@
+// Record layouts of the flux files, the trajectory files and the console
+// progress line. Each append_ function adds one line ending in a newline.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "simulation/trajectory_buffer.h"
+
+namespace colloidsim {
+
+// The fate legend, one line in every flux file.
+inline constexpr const char* FATE_LEGEND =
+    "ATTACHK1=EXIT,"
+    "ATTACHK2=ATTACHED-BY-PERFECT-SINK-OR-TORQUE,"
+    "ATTACHK3=REMAINING-UNRESOLVED-WHEN-SIMULATION-ENDS,"
+    "ATTACHK4=TORQUE-WITH-SLOW-MOTION,"
+    "ATTACHK5=IN-NEAR-SURFACE-WITH-SLOW-MOTION,"
+    "ATTACHK6=CRASHED";
+
+// One particle's row of a flux file.
+struct FluxRecord {
+  std::int32_t IPART = 0;
+  std::int32_t ATTACHK = 0;
+  double XINIT = 0, YINIT = 0, RINJ = 0, ZINIT = 0, RINIT = 0, HINIT = 0;
+  double XOUT = 0, YOUT = 0, ZOUT = 0, ROUT = 0, HOUT = 0;
+  double ELAPSED = 0, PTIMEIN = 0, PTIMEOUT = 0;  // ELAPSED: ETIME, an errno macro name
+  double TBULK = 0, TNEAR = 0, TFRIC = 0;
+  std::int32_t NSVISIT = 0, FRICVISIT = 0;
+  double ACONT = 0, RZOI = 0, AFRACT = 0;
+  std::int32_t HETTYPE = 0, HETFLAG = 0;
+  double NSVEL = 0, HAVE = 0, XINNS = 0, YINNS = 0, ZINNS = 0;
+};
+
+void append_legend(std::string& out);
+void append_flux_header(std::string& out);
+void append_flux_record(std::string& out, const FluxRecord& r);
+
+// "ATTACHK= " and the fate code in five columns.
+void append_fate_line(std::string& out, std::int32_t ATTACHK);
+void append_trajectory_header(std::string& out);
+void append_trajectory_row(std::string& out, const TrajectoryRow& row);
+
+// Console progress after each recorded row (all-particles mode).
+void append_progress_line(std::string& out, std::int32_t J, std::int64_t I, double R, double Z,
+                          double H, double AFRACT);
+
+}  // namespace colloidsim

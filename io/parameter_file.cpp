@@ -1,0 +1,128 @@
+#include "io/parameter_file.h"
+
+#include "common/input_error.h"
+
+namespace colloidsim {
+
+namespace {
+
+using I = ListItem;
+
+}  // namespace
+
+ParameterFile read_parameter_file(const std::filesystem::path& path) {
+  ListReader in = ListReader::from_file(path, PARAMETER_FILE, "the run's parameter file in the working directory");
+  RunParameters p;
+  for (int heading = 0; heading < 6; ++heading) in.read({});
+  in.read({I::integer("NPART", p.NPART), I::integer("ATTMODE", p.ATTMODE),
+           I::integer("CLUSTER", p.CLUSTER)});
+
+  const auto separator = [&in](int group) {
+    in.skip_lines(4, "the four separator lines before group " + std::to_string(group));
+  };
+  separator(1);
+  in.read({I::real("VSUP", p.VSUP), I::real("RLIM", p.RLIM), I::real("POROSITY", p.POROSITY),
+           I::real("AG", p.AG), I::real("TTIME", p.TTIME)});
+  separator(2);
+  in.read({I::real("AP", p.AP), I::real("RHOP", p.RHOP), I::real("RHOW", p.RHOW),
+           I::real("VISC", p.VISC), I::real("ER", p.ER), I::real("T", p.T)});
+  separator(3);
+  in.read({I::real("IS", p.IS), I::real("ZI", p.ZI), I::real("ZETAPST", p.ZETAPST),
+           I::real("ZETACST", p.ZETACST)});
+  separator(4);
+  in.read({I::real("ZETAHET", p.ZETAHET), I::integer("HETMODE", p.HETMODE),
+           I::real("RHET0", p.RHET0), I::real("RHET1", p.RHET1), I::real("RHET2", p.RHET2),
+           I::real("SCOV", p.SCOV)});
+  separator(5);
+  in.read({I::real("ZETAHETP", p.ZETAHETP), I::integer("HETMODEP", p.HETMODEP),
+           I::real("RHETP0", p.RHETP0), I::real("RHETP1", p.RHETP1), I::real("SCOVP", p.SCOVP)});
+  separator(6);
+  in.read({I::real("A132", p.A132), I::real("LAMBDAVDW", p.LAMBDAVDW),
+           I::integer("VDWMODE", p.VDWMODE)});
+  separator(7);
+  // The coating constants stand between the core constants in this group.
+  in.read({I::real("A11", p.A11), I::real("AC1C1", p.AC1C1), I::real("A22", p.A22),
+           I::real("AC2C2", p.AC2C2), I::real("A33", p.A33)});
+  separator(8);
+  in.read({I::real("T1", p.T1), I::real("T2", p.T2)});
+  separator(9);
+  in.read({I::real("GAMMA0AB", p.GAMMA0AB), I::real("LAMBDAAB", p.LAMBDAAB),
+           I::real("GAMMA0STE", p.GAMMA0STE), I::real("LAMBDASTE", p.LAMBDASTE)});
+  separator(10);
+  in.read({I::real("B", p.B), I::integer("RMODE", p.RMODE), I::real("ASP", p.ASP),
+           I::real("ASP2", p.ASP2)});
+  separator(11);
+  in.read({I::real("KINT", p.KINT), I::real("W132", p.W132), I::real("BETA", p.BETA)});
+  separator(12);
+  in.read({I::real("DIFFSCALE", p.DIFFSCALE), I::real("GRAVFACT", p.GRAVFACT),
+           I::integer("CBGRAV", p.CBGRAV)});
+  separator(13);
+  in.read({I::real("MULTB", p.MULTB), I::real("MULTNS", p.MULTNS), I::real("MULTC", p.MULTC),
+           I::real("DFACTNS", p.DFACTNS), I::real("DFACTC", p.DFACTC)});
+  separator(14);
+  in.read({I::integer("NOUT", p.NOUT), I::integer("PRINTMAX", p.PRINTMAX)});
+  return {p, in.origins()};
+}
+
+void read_particle_arguments(const std::vector<std::string>& positional, std::int32_t& NPART,
+                             std::int32_t& IPART) {
+  const char* names[2] = {"NPART", "IPART"};
+  std::int32_t* targets[2] = {&NPART, &IPART};
+  for (std::size_t i = 0; i < 2; ++i) {
+    const std::string where = "command line argument " + std::to_string(i + 1);
+    if (i >= positional.size()) {
+      throw InputError(where, 0, names[i], "no argument",
+                       "the particle count and the particle number (one-particle mode)");
+    }
+    ListReader in(where, positional[i].substr(0, 40));
+    in.read({ListItem::integer(names[i], *targets[i])});
+  }
+}
+
+RestartFile::RestartFile(const std::filesystem::path& path)
+    : reader_(ListReader::from_file(
+          path, RESTART_FILE,
+          "the flux file of attached particles of an earlier run in the working directory "
+          "(ATTMODE = -1 restarts from it)")) {
+  reader_.keep_origins(false);
+  std::string scratch;
+  for (int heading = 0; heading < 6; ++heading) {
+    reader_.read({ListItem::text("heading line", scratch, 20)});
+  }
+  record_start_.push_back(reader_.next_line());
+}
+
+RestartRecord RestartFile::record(std::int32_t k) {
+  std::string scratch;
+  // Records before k are consumed by one-item reads, as a fresh read would.
+  while (static_cast<std::int32_t>(record_start_.size()) < k) {
+    reader_.seek_line(record_start_.back());
+    reader_.read({ListItem::text("record " + std::to_string(record_start_.size()), scratch, 20)});
+    record_start_.push_back(reader_.next_line());
+  }
+  reader_.seek_line(record_start_[static_cast<std::size_t>(k - 1)]);
+
+  RestartRecord r;
+  const std::string rec = "record " + std::to_string(k) + " ";
+  const std::string c[27] = {
+      rec + "PARTICLE",  rec + "ATTACHK",   rec + "XINIT(m)",  rec + "YINIT(m)",
+      rec + "RINJ(m)",   rec + "ZINIT(m)",  rec + "RINIT(m)",  rec + "HINIT(m)",
+      rec + "XOUT(m)",   rec + "YOUT(m)",   rec + "ZOUT(m)",   rec + "ROUT(m)",
+      rec + "HOUT(m)",   rec + "ETIME(s)",  rec + "PTIMEIN(s)", rec + "PTIMEOUT(s)",
+      rec + "TBULK(s)",  rec + "TNEAR(s)",  rec + "TFRIC(s)",  rec + "NSVISIT",
+      rec + "FRICVISIT", rec + "ACONT(m)",  rec + "RZOI(m)",   rec + "AFRACT",
+      rec + "HETTYPE",   rec + "HETFLAG",   rec + "NSVEL(m/s)"};
+  std::string s[20];
+  reader_.read({I::text(c[0], s[0]), I::text(c[1], s[1]), I::text(c[2], s[2]),
+                I::text(c[3], s[3]), I::real(c[4], r.RINJ), I::text(c[5], s[4]),
+                I::text(c[6], s[5]), I::text(c[7], s[6]), I::real(c[8], r.XINIT),
+                I::real(c[9], r.YINIT), I::real(c[10], r.ZINIT), I::real(c[11], r.RINIT),
+                I::real(c[12], r.HINIT), I::text(c[13], s[7]), I::text(c[14], s[8]),
+                I::text(c[15], s[9]), I::text(c[16], s[10]), I::text(c[17], s[11]),
+                I::text(c[18], s[12]), I::text(c[19], s[13]), I::text(c[20], s[14]),
+                I::real(c[21], r.ACONT), I::text(c[22], s[15]), I::text(c[23], s[16]),
+                I::text(c[24], s[17]), I::text(c[25], s[18]), I::text(c[26], s[19])});
+  return r;
+}
+
+}  // namespace colloidsim

@@ -1,0 +1,29 @@
+// Second half of a time step: every force on the particle at its new position
+// and the particle's momentum balance for its new velocity.
+#pragma once
+
+#include "simulation/heterodomain_weighting.h"
+#include "simulation/particle_state.h"
+#include "simulation/run_context.h"
+#include "random/random_draws.h"
+
+namespace colloidsim {
+
+// Colloidal forces at the current position: van der Waals, the double layer
+// (weighted by the heterodomains inside the zone of influence outside the
+// bulk regime), acid-base, Born, steric and their sum FCOLL. Sets SCOV and
+// SCOVP of the run to 0 unless the base zeta potentials share a strict sign.
+// lay_out: lay the particle's heterodomains out anew (start pass, first step).
+void colloidal_forces(RunContext& run, ParticleState& s, HeterodomainWeighting& het, bool lay_out);
+
+// All forces and the new velocity, in the order the model fixes; draws the
+// Brownian force from the particle's stream.
+void update_forces_and_velocity(RunContext& run, ParticleState& s, HeterodomainWeighting& het,
+                                RandomStream& stream);
+
+// Fluid velocity at the particle centre (m/s): the Happel field inside the
+// cell, the uniform approach flow (0, 0, -VSUP) outside it.
+void fluid_velocity(const RunContext& run, double X, double Y, double Z, double R, double& UFX,
+                    double& UFY, double& UFZ);
+
+}  // namespace colloidsim

@@ -1,0 +1,272 @@
+#include "io/parameter_file.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support.h"
+#include "common/input_error.h"
+#include "io/echo.h"
+#include "simulation/setup.h"
+#include "io/validation.h"
+
+namespace colloidsim {
+namespace {
+
+using testing::fresh_directory;
+using testing::read_text;
+using testing::source_path;
+using testing::split_lines;
+using testing::write_text;
+
+std::string favorable_text() { return read_text(source_path("examples/favorable/INPUT.IN")); }
+
+// Replaces the first occurrence of `from` in the text.
+std::string edited(std::string text, const std::string& from, const std::string& to) {
+  const auto at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return text.replace(at, from.size(), to);
+}
+
+ParameterFile read_text_as_parameter_file(const std::string& text, const std::string& name) {
+  const auto dir = fresh_directory(name);
+  write_text(dir / "INPUT.IN", text);
+  return read_parameter_file(dir / "INPUT.IN");
+}
+
+std::string error_of(const std::string& text, const std::string& name) {
+  try {
+    validate_parameters(read_text_as_parameter_file(text, name));
+  } catch (const InputError& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+TEST(ParameterFile, ReadsEveryGroupOfTheFavorableExample) {
+  const RunParameters p = read_parameter_file(source_path("examples/favorable/INPUT.IN")).parameters;
+  EXPECT_EQ(p.NPART, 10);
+  EXPECT_EQ(p.ATTMODE, 0);
+  EXPECT_EQ(p.CLUSTER, 0);
+  EXPECT_EQ(p.VSUP, 4.0e-6);
+  EXPECT_EQ(p.TTIME, 2000.0);
+  EXPECT_EQ(p.T, 298.15);
+  EXPECT_EQ(p.ZETAPST, -0.030);
+  EXPECT_EQ(p.ZETACST, 0.030);
+  EXPECT_EQ(p.HETMODE, 1);
+  EXPECT_EQ(p.RHETP1, 0.7e-8);
+  EXPECT_EQ(p.VDWMODE, 1);
+  EXPECT_EQ(p.T2, 1.0e-8);
+  EXPECT_EQ(p.LAMBDASTE, 1.0e-9);
+  EXPECT_EQ(p.ASP2, 1.0e-8);
+  EXPECT_EQ(p.W132, -1.0e-3);
+  EXPECT_EQ(p.CBGRAV, 1);
+  EXPECT_EQ(p.DFACTC, 0.1);
+  EXPECT_EQ(p.NOUT, 1000);
+  EXPECT_EQ(p.PRINTMAX, 1000);
+}
+
+TEST(ParameterFile, CoatingConstantsStandBetweenTheCoreConstants) {
+  const std::string text = edited(favorable_text(), "6.6e-20 6.6e-20 6.5e-20 6.5e-20 3.7e-20",
+                                  "1.0e-20, 2.0e-20, 3.0e-20 4.0e-20 5.0e-20");
+  const RunParameters p = read_text_as_parameter_file(text, "group7").parameters;
+  EXPECT_EQ(p.A11, 1.0e-20);
+  EXPECT_EQ(p.AC1C1, 2.0e-20);
+  EXPECT_EQ(p.A22, 3.0e-20);
+  EXPECT_EQ(p.AC2C2, 4.0e-20);
+  EXPECT_EQ(p.A33, 5.0e-20);
+}
+
+TEST(ParameterFile, ValuesMayUseRepeatsNullsDExponentsAndSpreadOverLines) {
+  std::string text = edited(favorable_text(), "4.0e-6 5.0e-5 0.37 2.55e-4 2000.0",
+                            "4.0D-6, 5.0-5\n0.37 2.55e-4 2000.0");
+  text = edited(text, "0.0 0.6e-9 0.0 1.0e-9", "2*0.0 , 1.0e-9 / ignored");
+  const RunParameters p = read_text_as_parameter_file(text, "notation").parameters;
+  EXPECT_EQ(p.VSUP, 4.0e-6);
+  EXPECT_EQ(p.RLIM, 5.0e-5);
+  EXPECT_EQ(p.TTIME, 2000.0);
+  EXPECT_EQ(p.AP, 0.5e-6);
+  EXPECT_EQ(p.GAMMA0AB, 0.0);
+  EXPECT_EQ(p.LAMBDAAB, 0.0);
+  EXPECT_EQ(p.GAMMA0STE, 1.0e-9);
+  EXPECT_EQ(p.LAMBDASTE, 0.0);  // the slash left it as it was
+}
+
+TEST(ParameterFile, AShortHeadingBlockShiftsEveryGroup) {
+  // Five heading lines: the sixth heading read takes the "10 0 0" line, so
+  // NPART is looked for on the following lines and meets the group title.
+  std::string text = favorable_text();
+  text.erase(0, text.find('\n') + 1);
+  try {
+    read_text_as_parameter_file(text, "heading");
+    FAIL() << "a shifted file was accepted";
+  } catch (const InputError& e) {
+    EXPECT_STREQ(e.what(), "INPUT.IN, line 8, parameter NPART: found \"GROUP\"; expected an integer");
+  }
+}
+
+TEST(ParameterFile, EarlyEndAndMissingFileAreReportedWithTheFile) {
+  std::string text = favorable_text();
+  text.erase(text.rfind("1000 1000"));
+  try {
+    read_text_as_parameter_file(text, "short");
+    FAIL();
+  } catch (const InputError& e) {
+    EXPECT_STREQ(e.what(), "INPUT.IN, line 77, parameter NOUT: found the end of the file; expected an integer");
+  }
+  try {
+    read_parameter_file(fresh_directory("missing") / "INPUT.IN");
+    FAIL();
+  } catch (const InputError& e) {
+    EXPECT_STREQ(e.what(),
+                 "INPUT.IN: cannot open the file (No such file or directory); expected the run's "
+                 "parameter file in the working directory");
+  }
+}
+
+TEST(ParameterFile, ValidationNamesFileLineParameterValueAndExpectation) {
+  struct Case {
+    const char* from;
+    const char* to;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"10 0 0", "0 0 0", "INPUT.IN, line 7, parameter NPART: found \"0\"; expected at least 1 particle"},
+      {"10 0 0", "10 0 2", "INPUT.IN, line 7, parameter CLUSTER: found \"2\"; expected 0 (all particles in one run) or 1 (one particle from the command line)"},
+      {"0.37 2.55e-4", "1.0 2.55e-4", "INPUT.IN, line 12, parameter POROSITY: found \"1.0\"; expected a value in (0, 1)"},
+      {"5.0e-5 0.37", "5.0e-3 0.37", "INPUT.IN, line 12, parameter RLIM: found \"5.0e-3\"; expected a value in (0, RB] with the cell radius RB = 0.000297458693 m"},
+      {"10.0 1 -0.030", "10.0 0 -0.030", "INPUT.IN, line 22, parameter ZI: found \"0\"; expected a non-zero ion valence"},
+      {"1.0e-20 1.0e-7 1", "1.0e-20 1.0e-7 5", "INPUT.IN, line 37, parameter VDWMODE: found \"5\"; expected 1, 2, 3 or 4"},
+      {"0.0 0 0.0 1.0e-8", "0.0 3 0.0 1.0e-8", "INPUT.IN, line 57, parameter ASP: found \"0.0\"; expected an asperity radius > 0 when RMODE is 1, 2 or 3"},
+      {"4.014e9 -1.0e-3", "-4.0e9 -1.0e-3", "INPUT.IN, line 62, parameter KINT: found \"-4.0e9\"; expected a value > 0 when W132 < 0"},
+      {"4.014e9 -1.0e-3", "4.014e9 -1.0e+6", "INPUT.IN, line 62, parameter W132: found \"-1.0e+6\"; expected a work of adhesion whose largest contact radius ACONTMAX = 1.05492385e-05 m stays below AP"},
+      {"1.0 1.0 1\n", "1.0 1.0 0\n", "INPUT.IN, line 67, parameter CBGRAV: found \"0\"; expected 1, 2, 3 or 4"},
+      {"2000.0 200.0 20.0", "2000.0 0.0 20.0", "INPUT.IN, line 72, parameter MULTNS: found \"0.0\"; expected a value > 0"},
+      {"1000 1000", "1000 0", "INPUT.IN, line 77, parameter PRINTMAX: found \"0\"; expected at least 1"},
+      {"1.2e-7 0.4e-7 0.13e-7 0.0", "1.2e-7 0.4e-7 0.13e-7 0.05", nullptr},  // HETMODE 1 is valid
+      {"0.030 1 1.2e-7 0.4e-7 0.13e-7 0.0", "0.030 7 1.2e-7 0.4e-7 0.13e-7 0.05", "INPUT.IN, line 27, parameter HETMODE: found \"7\"; expected 1, 5, 9 or 73 when SCOV > 0"},
+      {"0.030 1 2.0e-8 0.7e-8 0.0", "0.030 73 2.0e-8 0.7e-8 0.0", nullptr},  // unused without coverage
+      {"0.030 1 2.0e-8 0.7e-8 0.0", "0.030 1 2.0e-8 0.7e-8 1.0", "INPUT.IN, line 32, parameter SCOVP: found \"1.0\"; expected a coverage below 1"},
+  };
+  for (const Case& c : cases) {
+    const std::string message = error_of(edited(favorable_text(), c.from, c.to), "validation");
+    EXPECT_EQ(message, c.message ? c.message : "no error") << c.to;
+  }
+}
+
+TEST(Echo, FavorableExampleLineByLine) {
+  ParameterFile file = read_parameter_file(source_path("examples/favorable/INPUT.IN"));
+  const RunConstants constants = derive_run_constants(file.parameters);
+  std::string echo;
+  append_echo(echo, file.parameters, echo_values(constants));
+  // Written out from the record layouts: label, then I6/I2/I1 or E15.8, items
+  // separated by two blanks. The derived values are those of an independent
+  // Python evaluation: RB 2.97458693e-04 m, RZOIBULK 7.80007383e-08 m,
+  // dTMRT 5.87285700e-08 s, ACONTMAX 1.05492363e-08 m.
+  const std::vector<std::string> expected = {
+      "NPART=     10"
+      "  VSUP(m/s)=  0.40000000E-05  RLIM(m)=  0.50000000E-04  POROSITY=  0.37000000E+00"
+      "  AG(m)=  0.25500000E-03  RB(m)=  0.29745869E-03  TTIME(s)=  0.20000000E+04"
+      "  ATTMODE=  0  SLIP(m)=  0.00000000E+00  RMODE=  0  ASP(m)=  0.00000000E+00"
+      "  ASP2(m)=  0.10000000E-07",
+      "AP(m)=  0.50000000E-06  IS(mol/m3)=  0.10000000E+02  ZI=  0.10000000E+01"
+      "  ZETAPST(V)= -0.30000000E-01  ZETACST(V)=  0.30000000E-01  RHOP(kg/m3)=  0.10550000E+04"
+      "  RHOW(kg/m3)=  0.99800000E+03  VISC(kg/m/s)=  0.99800000E-03  ER=  0.78500000E+02"
+      "  T(K)=  0.29815000E+03  DIFFSCALE=  0.10000000E+01  GRAVFACT=  0.10000000E+01  CBGRAV=  1",
+      "SCOV=  0.00000000E+00  ZETAHET(V)=  0.30000000E-01  HETMODE= 1  RHET0(m)=  0.12000000E-06"
+      "  RHET1(m)=  0.40000000E-07  RHET2(m)=  0.13000000E-07  SCOVP=  0.00000000E+00"
+      "  ZETAHETP(V)=  0.30000000E-01  HETMODEP= 1  RHETP0(m)=  0.20000000E-07"
+      "  RHETP1(m)=  0.70000000E-08  RZOIBULK(m)=  0.78000738E-07  dTMRT(s)=  0.58728570E-07"
+      "  MULTB=  0.20000000E+04  MULTNS=  0.20000000E+03  MULTC=  0.20000000E+02  VDWMODE=  1",
+      "A132(J)=  0.10000000E-19  LAMBDAVDW(m)=  0.10000000E-06  GAMMA0AB(J/m2)=  0.00000000E+00"
+      "  LAMBDAAB(m)=  0.60000000E-09  GAMMA0STE(J/m2)=  0.00000000E+00"
+      "  LAMBDASTE(m)=  0.10000000E-08  KINT(N/m2)=  0.40140000E+10  W132(J/m2)= -0.10000000E-02"
+      "  ACONTMAX(m)=  0.10549236E-07  BETA=  0.10000000E+01  DFACTNS=  0.10000000E+00"
+      "  DFACTC=  0.10000000E+00  A11(J)= 0.66000000E-19  A22(J)= 0.65000000E-19"
+      "  A33(J)= 0.37000000E-19  AC1C1(J)= 0.66000000E-19  AC2C2(J)= 0.65000000E-19"
+      "  T1(m)= 0.10000000E-07  T2(m)= 0.10000000E-07",
+  };
+  EXPECT_EQ(split_lines(echo), expected);
+  EXPECT_EQ(echo.back(), '\n');
+}
+
+TEST(Echo, ShowsTheParametersAsTheRunUsesThem) {
+  std::string text = edited(favorable_text(), "4.014e9 -1.0e-3", "4.014e9 2.0e-3");
+  text = edited(text, "1.0e-20 1.0e-7 1", "1.0e-20 1.0e-7 2");
+  text = edited(text, "0.030 1 1.2e-7", "0.030 73 1.2e-7");
+  ParameterFile file = read_text_as_parameter_file(text, "echo");
+  const RunConstants constants = derive_run_constants(file.parameters);
+  std::string echo;
+  append_echo(echo, file.parameters, echo_values(constants));
+  EXPECT_NE(echo.find("W132(J/m2)=  0.00000000E+00  ACONTMAX(m)=  0.00000000E+00"), std::string::npos);
+  EXPECT_NE(echo.find("A132(J)=  0.00000000E+00"), std::string::npos);
+  EXPECT_NE(echo.find("HETMODE= 73  RHET0"), std::string::npos);  // widened, not "*"
+}
+
+std::string restart_text(const std::vector<std::string>& records) {
+  std::string text = "h1\nh2\nh3\nh4\nlegend\nheader\n";
+  for (const auto& r : records) text += r + "\n";
+  return text;
+}
+
+// A data record in the flux layout: columns 5 (RINJ), 9-13 (final position)
+// and 22 (ACONT) are the ones a restart takes.
+std::string record_line(int k) {
+  std::string line = "00000" + std::to_string(k) + " 2";
+  for (int column = 3; column <= 31; ++column) {
+    line += " " + std::to_string(k) + "." + std::to_string(column) + "E-06";
+  }
+  return line;
+}
+
+TEST(RestartFile, TakesRecordKCountedAfterTheSixHeadingLines) {
+  const auto dir = fresh_directory("restart");
+  write_text(dir / "FLUXATT.IN", restart_text({record_line(1), "", record_line(2), record_line(3)}));
+  RestartFile file(dir / "FLUXATT.IN");
+  const RestartRecord r3 = file.record(3);
+  EXPECT_EQ(r3.RINJ, 3.5e-6);
+  EXPECT_EQ(r3.XINIT, 3.9e-6);
+  EXPECT_EQ(r3.YINIT, 3.10e-6);
+  EXPECT_EQ(r3.ZINIT, 3.11e-6);
+  EXPECT_EQ(r3.RINIT, 3.12e-6);
+  EXPECT_EQ(r3.HINIT, 3.13e-6);
+  EXPECT_EQ(r3.ACONT, 3.22e-6);
+  EXPECT_EQ(file.record(1).XINIT, 1.9e-6);  // each record is read as from a fresh start
+  try {
+    file.record(4);
+    FAIL();
+  } catch (const InputError& e) {
+    EXPECT_STREQ(e.what(), "FLUXATT.IN, line 11, parameter record 4 PARTICLE: found the end of the file; expected a value");
+  }
+}
+
+TEST(RestartFile, AShortRecordContinuesOntoTheNextLine) {
+  // The read of record 1 runs on into the next line, as a free-format read does;
+  // record 2 is still found by counting lines.
+  const auto dir = fresh_directory("restart-short");
+  std::string short_record = record_line(1);
+  short_record.erase(short_record.find(" 1.28E-06"));
+  write_text(dir / "FLUXATT.IN", restart_text({short_record, record_line(2)}));
+  RestartFile file(dir / "FLUXATT.IN");
+  EXPECT_EQ(file.record(1).ACONT, 1.22e-6);
+  EXPECT_EQ(file.record(2).ACONT, 2.22e-6);
+  write_text(dir / "FLUXATT.IN", restart_text({edited(record_line(1), " 1.9E-06", " x")}));
+  try {
+    RestartFile(dir / "FLUXATT.IN").record(1);
+    FAIL();
+  } catch (const InputError& e) {
+    EXPECT_STREQ(e.what(), "FLUXATT.IN, line 7, parameter record 1 XOUT(m): found \"x\"; expected a real number");
+  }
+}
+
+TEST(CommandLine, OneParticleArguments) {
+  std::int32_t NPART = 10, IPART = 0;
+  read_particle_arguments({"25", "17"}, NPART, IPART);
+  EXPECT_EQ(NPART, 25);
+  EXPECT_EQ(IPART, 17);
+  EXPECT_THROW(read_particle_arguments({"25"}, NPART, IPART), InputError);
+  EXPECT_THROW(read_particle_arguments({"25", "x"}, NPART, IPART), InputError);
+  EXPECT_THROW(validate_particle_number(25, 26), InputError);
+  EXPECT_NO_THROW(validate_particle_number(25, 25));
+}
+
+}  // namespace
+}  // namespace colloidsim
