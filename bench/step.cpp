@@ -8,10 +8,10 @@
 
 #include "common/constants.h"
 #include "io/parameter_file.h"
+#include "random/seeding.h"
 #include "simulation/run_context.h"
 #include "simulation/trajectory.h"
 #include "simulation/velocity_update.h"
-#include "random/seeding.h"
 
 namespace colloidsim {
 namespace {
@@ -26,7 +26,7 @@ RunContext example_run(const std::string& name, bool smooth) {
 
 // A particle at gap H above the collector at polar angle theta, at rest in
 // the regime that H belongs to, with its forces and velocity evaluated once.
-void place(RunContext& run, ParticleRun& pr, double H, double theta) {
+void place(const RunContext& run, ParticleRun& pr, double H, double theta) {
   seed_from_option(pr.stream, 1, 1);
   start_particle(run, pr, 1, nullptr);
   ParticleState& s = pr.s;

@@ -5,11 +5,12 @@
 
 #include "common/input_error.h"
 #include "driver/command_line.h"
+#include "driver/run.h"
 #include "io/echo.h"
 #include "io/parameter_file.h"
-#include "driver/run.h"
-#include "simulation/run_context.h"
+#include "io/restart_file.h"
 #include "io/validation.h"
+#include "simulation/run_context.h"
 
 namespace colloidsim {
 
@@ -27,13 +28,15 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
     }
     // Everything is read and checked before the first file is created.
     ParameterFile file = read_parameter_file(workdir / PARAMETER_FILE);
-    validate_parameters(file);
-    RunContext run = prepare_run(file.parameters, cl.seed);
+    // One-particle mode: the command line's particle count replaces the
+    // file's, and a wrong particle number is reported before setup's scans.
     std::int32_t IPART = 1;
-    if (run.p.CLUSTER == 1) {
-      read_particle_arguments(cl.positional, run.p.NPART, IPART);
-      validate_particle_number(run.p.NPART, IPART);
+    if (file.parameters.CLUSTER == 1) {
+      read_particle_arguments(cl.positional, file.parameters.NPART, IPART);
+      validate_particle_number(file.parameters.NPART, IPART);
     }
+    validate_parameters(file);
+    const RunContext run = prepare_run(file.parameters, cl.seed);
     std::unique_ptr<RestartFile> restart;
     if (run.p.ATTMODE == -1) {
       restart = std::make_unique<RestartFile>(workdir / RESTART_FILE);

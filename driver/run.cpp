@@ -10,9 +10,9 @@
 #include "io/echo.h"
 #include "io/file_names.h"
 #include "io/output_records.h"
+#include "random/seeding.h"
 #include "simulation/setup.h"
 #include "simulation/trajectory.h"
-#include "random/seeding.h"
 
 namespace colloidsim {
 
@@ -59,58 +59,23 @@ const char* const TRAJECTORY_PREFIX[3] = {"VORNEKTRAJEX.", "VORNEKTRAJATT.", "VO
 const char* const FLUX_NAME[3] = {"FLUXEX.OUT", "FLUXATT.OUT", "FLUXREM.OUT"};
 const char* const NUMBERED_FLUX_PREFIX[3] = {"VORNEKFLUXEX.", "VORNEKFLUXATT.", "VORNEKFLUXREM."};
 
-std::string echo_text(const RunContext& run) {
+// The echo of the run's first files, or of a later particle's files.
+std::string echo_text(const RunContext& run, bool first) {
   std::string text;
-  append_echo(text, run.p, echo_values(run.c));
+  append_echo(text, first ? run.initial : run.p, echo_values(run.c));
   return text;
 }
 
 std::string flux_head(const RunContext& run) {
-  std::string text = echo_text(run);
+  std::string text = echo_text(run, true);
   append_legend(text);
   append_flux_header(text);
   return text;
 }
 
-FluxRecord flux_record(const ParticleState& s) {
-  FluxRecord r;
-  r.IPART = s.IPART;
-  r.ATTACHK = s.ATTACHK;
-  r.XINIT = s.XINIT;
-  r.YINIT = s.YINIT;
-  r.RINJ = s.RINJ;
-  r.ZINIT = s.ZINIT;
-  r.RINIT = s.RINIT;
-  r.HINIT = s.HINIT;
-  r.XOUT = s.X;
-  r.YOUT = s.Y;
-  r.ZOUT = s.Z;
-  r.ROUT = s.R;
-  r.HOUT = s.H;
-  r.ELAPSED = s.ELAPSED;
-  r.PTIMEIN = s.PTIMEIN;
-  r.PTIMEOUT = s.PTIMEF;
-  r.TBULK = s.TBULK;
-  r.TNEAR = s.TNEAR;
-  r.TFRIC = s.TFRIC;
-  r.NSVISIT = s.NSVISIT;
-  r.FRICVISIT = s.FRICVISIT;
-  r.ACONT = s.ACONT;
-  r.RZOI = s.RZOI;
-  r.AFRACT = s.AFRACT;
-  r.HETTYPE = s.HETTYPE;
-  r.HETFLAG = s.HETFLAG;
-  r.NSVEL = s.NSVEL;
-  r.HAVE = s.HAVE;
-  r.XINNS = s.XINNS;
-  r.YINNS = s.YINNS;
-  r.ZINNS = s.ZINNS;
-  return r;
-}
-
 // Seeds the particle's stream, places it and follows it to its fate.
-int simulate(RunContext& run, ParticleRun& pr, std::int32_t IPART, std::int32_t k, RestartFile* restart,
-             std::ostream* console) {
+int simulate(const RunContext& run, ParticleRun& pr, std::int32_t IPART, std::int32_t k,
+             RestartFile* restart, RecordObserver* observer) {
   if (run.seed) {
     seed_from_option(pr.stream, static_cast<std::int64_t>(*run.seed), IPART);
   } else {
@@ -119,7 +84,7 @@ int simulate(RunContext& run, ParticleRun& pr, std::int32_t IPART, std::int32_t 
   RestartRecord record;
   if (restart) record = restart->record(k);
   start_particle(run, pr, IPART, restart ? &record : nullptr);
-  return run_to_fate(run, pr, console);
+  return run_to_fate(run, pr, observer);
 }
 
 // Fate line and header into all three trajectory files, the recorded rows
@@ -142,7 +107,7 @@ void write_trajectory(const RunContext& run, const ParticleRun& pr, int IREC,
 
 }  // namespace
 
-void run_particles(RunContext& run, std::int32_t IPART, RestartFile* restart,
+void run_particles(const RunContext& run, std::int32_t IPART, RestartFile* restart,
                    const std::filesystem::path& workdir, std::ostream& console) {
   auto pr = std::make_unique<ParticleRun>();
   std::unique_ptr<OutputFile> flux[3];
@@ -157,7 +122,7 @@ void run_particles(RunContext& run, std::int32_t IPART, RestartFile* restart,
       flux[f] = std::make_unique<OutputFile>(
           workdir, numbered_name_one_particle(NUMBERED_FLUX_PREFIX[f], IPART));
     }
-    const std::string echo = echo_text(run);
+    const std::string echo = echo_text(run, true);
     for (auto& file : trajectory) file->write(echo);
     const std::string head = flux_head(run);
     for (auto& file : flux) file->write(head);
@@ -185,11 +150,12 @@ void run_particles(RunContext& run, std::int32_t IPART, RestartFile* restart,
       trajectory[f] = std::make_unique<OutputFile>(
           workdir, numbered_name_all_particles(TRAJECTORY_PREFIX[f], J));
     }
-    // The echo shows SCOV and SCOVP as the run has them now.
-    const std::string echo = echo_text(run);
+    const std::string echo = echo_text(run, J == 1);
     for (auto& file : trajectory) file->write(echo);
 
-    const int IREC = simulate(run, *pr, J, J, restart, &console);
+    ProgressLines progress(console);
+    const int IREC = simulate(run, *pr, J, J, restart, &progress);
+    progress.flush();
     write_trajectory(run, *pr, IREC, trajectory);
     for (auto& file : trajectory) file->flush();
     std::string record;

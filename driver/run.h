@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <ostream>
 
-#include "io/parameter_file.h"
+#include "io/restart_file.h"
 #include "simulation/run_context.h"
 
 namespace colloidsim {
@@ -15,7 +15,7 @@ namespace colloidsim {
 // files into workdir and the progress lines (all-particles mode) to console.
 // restart holds "FLUXATT.IN" when ATTMODE = -1. Throws InputError when a file
 // cannot be created or written.
-void run_particles(RunContext& run, std::int32_t IPART, RestartFile* restart,
+void run_particles(const RunContext& run, std::int32_t IPART, RestartFile* restart,
                    const std::filesystem::path& workdir, std::ostream& console);
 
 }  // namespace colloidsim

@@ -36,6 +36,10 @@ class Record {
 
 }  // namespace
 
+EchoValues echo_values(const RunConstants& c) {
+  return {c.RB, c.RZOIBULK, c.DTMRT, c.ACONTMAX};
+}
+
 void append_echo(std::string& out, const RunParameters& p, const EchoValues& d) {
   Record(out)
       .integer("NPART= ", p.NPART, 6)

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/run_constants.h"
 #include "common/run_parameters.h"
 
 namespace colloidsim {
@@ -15,6 +16,8 @@ struct EchoValues {
   double DTMRT = 0;     // s, momentum relaxation time
   double ACONTMAX = 0;  // m, largest contact radius
 };
+
+EchoValues echo_values(const RunConstants& c);
 
 // Appends the four records, each ending in a newline.
 void append_echo(std::string& out, const RunParameters& p, const EchoValues& derived);

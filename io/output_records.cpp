@@ -24,6 +24,42 @@ void append_field(std::string& out, double value) {
 
 }  // namespace
 
+FluxRecord flux_record(const ParticleState& s) {
+  FluxRecord r;
+  r.IPART = s.IPART;
+  r.ATTACHK = s.ATTACHK;
+  r.XINIT = s.XINIT;
+  r.YINIT = s.YINIT;
+  r.RINJ = s.RINJ;
+  r.ZINIT = s.ZINIT;
+  r.RINIT = s.RINIT;
+  r.HINIT = s.HINIT;
+  r.XOUT = s.X;
+  r.YOUT = s.Y;
+  r.ZOUT = s.Z;
+  r.ROUT = s.R;
+  r.HOUT = s.H;
+  r.ELAPSED = s.ELAPSED;
+  r.PTIMEIN = s.PTIMEIN;
+  r.PTIMEOUT = s.PTIMEF;
+  r.TBULK = s.TBULK;
+  r.TNEAR = s.TNEAR;
+  r.TFRIC = s.TFRIC;
+  r.NSVISIT = s.NSVISIT;
+  r.FRICVISIT = s.FRICVISIT;
+  r.ACONT = s.ACONT;
+  r.RZOI = s.RZOI;
+  r.AFRACT = s.AFRACT;
+  r.HETTYPE = s.HETTYPE;
+  r.HETFLAG = s.HETFLAG;
+  r.NSVEL = s.NSVEL;
+  r.HAVE = s.HAVE;
+  r.XINNS = s.XINNS;
+  r.YINNS = s.YINNS;
+  r.ZINNS = s.ZINNS;
+  return r;
+}
+
 void append_legend(std::string& out) {
   out += FATE_LEGEND;
   out += '\n';
@@ -117,6 +153,16 @@ void append_progress_line(std::string& out, std::int32_t J, std::int64_t I, doub
   out += " AFRACT= ";
   append_E(out, AFRACT, 12, 5);
   out += '\n';
+}
+
+void ProgressLines::recorded(std::int32_t IPART, const TrajectoryRow& row) {
+  append_progress_line(text_, IPART, row.ISTEP, row.R, row.Z, row.H, row.AFRACT);
+  if (text_.size() > 8192) flush();
+}
+
+void ProgressLines::flush() {
+  console_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+  text_.clear();
 }
 
 }  // namespace colloidsim

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 
+#include "simulation/particle_state.h"
 #include "simulation/trajectory_buffer.h"
 
 namespace colloidsim {
@@ -32,6 +34,9 @@ struct FluxRecord {
   double NSVEL = 0, HAVE = 0, XINNS = 0, YINNS = 0, ZINNS = 0;
 };
 
+// The row of a particle that has reached its fate.
+FluxRecord flux_record(const ParticleState& s);
+
 void append_legend(std::string& out);
 void append_flux_header(std::string& out);
 void append_flux_record(std::string& out, const FluxRecord& r);
@@ -44,5 +49,18 @@ void append_trajectory_row(std::string& out, const TrajectoryRow& row);
 // Console progress after each recorded row (all-particles mode).
 void append_progress_line(std::string& out, std::int32_t J, std::int64_t I, double R, double Z,
                           double H, double AFRACT);
+
+// The progress lines of the rows a particle records, written to the console
+// in blocks of about 8 KB; flush() writes the rest.
+class ProgressLines final : public RecordObserver {
+ public:
+  explicit ProgressLines(std::ostream& console) : console_(console) {}
+  void recorded(std::int32_t IPART, const TrajectoryRow& row) override;
+  void flush();
+
+ private:
+  std::ostream& console_;
+  std::string text_;
+};
 
 }  // namespace colloidsim

@@ -10,7 +10,7 @@
 
 namespace colloidsim {
 
-void HeterodomainWeighting::follow_particle(RunContext& run, const ParticleState& s, bool lay_out) {
+void HeterodomainWeighting::follow_particle(const RunContext& run, const ParticleState& s, bool lay_out) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
   XG_ = c.XM0 + s.ENX * p.AG;
@@ -41,7 +41,9 @@ void HeterodomainWeighting::follow_particle(RunContext& run, const ParticleState
       table->clear();
     }
     std::int32_t NHETP = 0;
-    HETTRACKP(c.XM0, c.YM0, c.ZM0, s.H, c.RZOIBULK, p.AP, p.HETMODEP, run.p.SCOVP, p.RHETP0,
+    // The realised coverage HETTRACKP returns is the run's SCOVP already.
+    double SCOVP = p.SCOVP;
+    HETTRACKP(c.XM0, c.YM0, c.ZM0, s.H, c.RZOIBULK, p.AP, p.HETMODEP, SCOVP, p.RHETP0,
               p.RHETP1, NHETP, XHETP_, YHETP_, ZHETP_, RHETP_, NPRO_, XPRO_, YPRO_, ZPRO_, RPRO_);
     projected_ = NPRO_ > 0;
     if (!projected_) {

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "forces/edl.h"
 #include "simulation/particle_state.h"
 #include "simulation/run_context.h"
-#include "forces/edl.h"
 #include "surface/hettrack.h"
 #include "surface/transformations.h"
 
@@ -30,10 +30,9 @@ class HeterodomainWeighting {
  public:
   // Projection point, polar angle and azimuth of the particle; with lay_out
   // (start of a particle and its first step) the particle's heterodomains are
-  // laid out anew and projected, and SCOVP of the run becomes the realised
-  // coverage. The projections are carried to the new position when the
+  // laid out anew and projected. The projections are carried to the new position when the
   // weights need them, not on bulk steps.
-  void follow_particle(RunContext& run, const ParticleState& s, bool lay_out);
+  void follow_particle(const RunContext& run, const ParticleState& s, bool lay_out);
 
   // The weights of the ZOI for the current position; updates HETTYPE when a
   // collector heterodomain touches the ZOI. Collector heterodomains apart

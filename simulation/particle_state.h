@@ -12,6 +12,14 @@ struct SlowMotionWindow {
   double time = 0;  // s
 };
 
+// Where a restarted particle starts: the final point and contact radius of
+// an attached particle of an earlier run.
+struct RestartRecord {
+  double RINJ = 0;
+  double XINIT = 0, YINIT = 0, ZINIT = 0, RINIT = 0, HINIT = 0;
+  double ACONT = 0;
+};
+
 struct ParticleState {
   std::int32_t IPART = 0;
 

@@ -3,9 +3,10 @@
 #include <cmath>
 
 #include "common/constants.h"
-#include "simulation/setup.h"
 #include "forces/hydrodynamics.h"
 #include "random/random_draws.h"
+#include "simulation/setup.h"
+#include "surface/hettrackp.h"
 
 namespace colloidsim {
 
@@ -58,8 +59,19 @@ ContactZones contact_zones_for(const RunParameters& p, double KAPPA, double ACON
 
 RunContext prepare_run(const RunParameters& parameters, std::optional<std::uint64_t> seed) {
   RunContext run;
-  run.p = parameters;
-  run.c = derive_run_constants(run.p);
+  run.initial = parameters;
+  run.c = derive_run_constants(run.initial);
+  run.p = run.initial;
+  const bool same_strict_sign = (run.p.ZETACST > 0 && run.p.ZETAPST > 0) ||
+                                (run.p.ZETACST < 0 && run.p.ZETAPST < 0);
+  if (!same_strict_sign) {
+    run.p.SCOV = 0;
+    run.p.SCOVP = 0;
+  }
+  if (run.p.SCOV > 0 || run.p.SCOVP > 0) {
+    run.p.SCOVP = realised_particle_coverage(run.p.AP, run.p.HETMODEP, run.p.SCOVP,
+                                             run.p.RHETP0, run.p.RHETP1);
+  }
   run.f = prepare_forces(run.p, run.c);
   run.seed = seed;
   run.free_zones = contact_zones_for(run.p, run.c.KAPPA, 0.0);

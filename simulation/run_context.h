@@ -40,11 +40,17 @@ struct ContactZones {
 };
 ContactZones contact_zones_for(const RunParameters& p, double KAPPA, double ACONT);
 
+// Fixed once setup ends: particles only read it, so any number of them may
+// share one.
 struct RunContext {
-  // SCOV and SCOVP change during the run: both become 0 when the base zeta
-  // potentials are not of one strict sign, and SCOVP becomes the coverage the
-  // particle's lattice achieves. Every echo written after that shows it.
+  // The parameters as the particles use them. Heterodomains act only between
+  // base surfaces of one strict sign: otherwise SCOV and SCOVP are 0. SCOVP is
+  // the coverage the particle's lattice realises.
   RunParameters p;
+  // The parameters as setup left them, before those two rules: the run's
+  // first files (the flux files, and the first particle's trajectory files)
+  // echo these, every later file echoes p.
+  RunParameters initial;
   RunConstants c;
   PreparedForces f;
   std::optional<std::uint64_t> seed;  // --seed N

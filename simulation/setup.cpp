@@ -121,8 +121,4 @@ RunConstants derive_run_constants(RunParameters& p) {
   return c;
 }
 
-EchoValues echo_values(const RunConstants& c) {
-  return {c.RB, c.RZOIBULK, c.DTMRT, c.ACONTMAX};
-}
-
 }  // namespace colloidsim

@@ -4,7 +4,6 @@
 
 #include "common/run_constants.h"
 #include "common/run_parameters.h"
-#include "io/echo.h"
 
 namespace colloidsim {
 
@@ -13,7 +12,5 @@ namespace colloidsim {
 // (the coated models use the single-material constants). Throws InputError when
 // the primary-minimum scan finds no minimum within 1 micrometre.
 RunConstants derive_run_constants(RunParameters& p);
-
-EchoValues echo_values(const RunConstants& c);
 
 }  // namespace colloidsim

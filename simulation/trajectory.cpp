@@ -4,10 +4,9 @@
 
 #include "common/constants.h"
 #include "common/roughness.h"
-#include "io/output_records.h"
-#include "simulation/velocity_update.h"
 #include "forces/happel.h"
 #include "forces/hydrodynamics.h"
+#include "simulation/velocity_update.h"
 
 namespace colloidsim {
 
@@ -212,7 +211,7 @@ TrajectoryRow current_row(const ParticleState& s) {
   return w;
 }
 
-void start_particle(RunContext& run, ParticleRun& pr, std::int32_t IPART, const RestartRecord* restart) {
+void start_particle(const RunContext& run, ParticleRun& pr, std::int32_t IPART, const RestartRecord* restart) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
   ParticleState& s = pr.s;
@@ -289,15 +288,16 @@ void start_particle(RunContext& run, ParticleRun& pr, std::int32_t IPART, const 
   s.PTIMEIN = s.PTIMEF;
 }
 
-void time_step(RunContext& run, ParticleRun& pr, std::string* progress) {
+void time_step(const RunContext& run, ParticleRun& pr, RecordObserver* observer) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
   ParticleState& s = pr.s;
 
   if (s.nout_counter == p.NOUT || s.ISTEP == 0) {
     s.nout_counter = 0;
-    pr.buffer.store(current_row(s));
-    if (progress) append_progress_line(*progress, s.IPART, s.ISTEP, s.R, s.Z, s.H, s.AFRACT);
+    const TrajectoryRow row = current_row(s);
+    pr.buffer.store(row);
+    if (observer) observer->recorded(s.IPART, row);
   }
 
   s.ISTEP += 1;
@@ -339,16 +339,8 @@ void time_step(RunContext& run, ParticleRun& pr, std::string* progress) {
   update_forces_and_velocity(run, s, pr.het, pr.stream);
 }
 
-int run_to_fate(RunContext& run, ParticleRun& pr, std::ostream* console) {
-  std::string progress;
-  while (pr.s.ATTACHK == 0) {
-    time_step(run, pr, console ? &progress : nullptr);
-    if (progress.size() > 8192) {
-      console->write(progress.data(), static_cast<std::streamsize>(progress.size()));
-      progress.clear();
-    }
-  }
-  if (console) console->write(progress.data(), static_cast<std::streamsize>(progress.size()));
+int run_to_fate(const RunContext& run, ParticleRun& pr, RecordObserver* observer) {
+  while (pr.s.ATTACHK == 0) time_step(run, pr, observer);
   return pr.buffer.store_final(current_row(pr.s));
 }
 

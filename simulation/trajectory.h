@@ -3,15 +3,12 @@
 #pragma once
 
 #include <cstdint>
-#include <ostream>
-#include <string>
 
+#include "random/random_draws.h"
 #include "simulation/heterodomain_weighting.h"
-#include "io/parameter_file.h"
 #include "simulation/particle_state.h"
 #include "simulation/run_context.h"
 #include "simulation/trajectory_buffer.h"
-#include "random/random_draws.h"
 
 namespace colloidsim {
 
@@ -26,17 +23,16 @@ struct ParticleRun {
 // Places particle IPART (injection, or the restart record when given), with
 // the forces of its start position, and resets its bookkeeping. The stream
 // must be seeded.
-void start_particle(RunContext& run, ParticleRun& pr, std::int32_t IPART, const RestartRecord* restart);
+void start_particle(const RunContext& run, ParticleRun& pr, std::int32_t IPART, const RestartRecord* restart);
 
 // One time step: record, advance the clocks, move, separation and regime,
 // fate and exit tests, then (while unresolved) forces and new velocity.
-// progress, when given, receives the console line of each recorded row.
-void time_step(RunContext& run, ParticleRun& pr, std::string* progress);
+// observer, when given, is told of the row the step records.
+void time_step(const RunContext& run, ParticleRun& pr, RecordObserver* observer);
 
-// Runs the particle to its fate and stores the final state as the last row;
-// returns that row's index IREC. console, when given, receives the progress
-// lines through its own buffering.
-int run_to_fate(RunContext& run, ParticleRun& pr, std::ostream* console);
+// Runs the particle to its fate and stores the final state as the last row
+// (which no observer is told of); returns that row's index IREC.
+int run_to_fate(const RunContext& run, ParticleRun& pr, RecordObserver* observer);
 
 TrajectoryRow current_row(const ParticleState& s);
 

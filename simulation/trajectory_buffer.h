@@ -19,6 +19,14 @@ struct TrajectoryRow {
   double ACONT = 0, RZOI = 0, AFRACT = 0;
 };
 
+// Told of every row a particle records, as it records it (the console
+// progress lines follow them).
+class RecordObserver {
+ public:
+  virtual ~RecordObserver() = default;
+  virtual void recorded(std::int32_t IPART, const TrajectoryRow& row) = 0;
+};
+
 class TrajectoryBuffer {
  public:
   static constexpr int ROWS = 50000;

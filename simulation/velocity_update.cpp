@@ -18,8 +18,6 @@ constexpr float ROLL_ROTATION = 1.3333334f;
 constexpr double BALANCE_LOW = sp(0.995f);
 constexpr double BALANCE_HIGH = sp(1.005f);
 
-bool same_strict_sign(double a, double b) { return (a > 0 && b > 0) || (a < 0 && b < 0); }
-
 }  // namespace
 
 void fluid_velocity(const RunContext& run, double X, double Y, double Z, double R, double& UFX,
@@ -38,15 +36,11 @@ void fluid_velocity(const RunContext& run, double X, double Y, double Z, double 
   }
 }
 
-void colloidal_forces(RunContext& run, ParticleState& s, HeterodomainWeighting& het, bool lay_out) {
+void colloidal_forces(const RunContext& run, ParticleState& s, HeterodomainWeighting& het, bool lay_out) {
   const PreparedForces& f = run.f;
   FORCEVDW(f.vdw, s.NASP, s.H, s.FVDW);
 
-  RunParameters& p = run.p;
-  if (!same_strict_sign(p.ZETACST, p.ZETAPST)) {
-    p.SCOV = 0;
-    p.SCOVP = 0;
-  }
+  const RunParameters& p = run.p;
   const bool heterodomains = p.SCOV > 0 || p.SCOVP > 0;
   if (heterodomains) het.follow_particle(run, s, lay_out);
 
@@ -66,7 +60,7 @@ void colloidal_forces(RunContext& run, ParticleState& s, HeterodomainWeighting& 
   s.FCOLL = s.FVDW + s.FEDL + s.FAB + s.FBORN + s.FSTE;
 }
 
-void update_forces_and_velocity(RunContext& run, ParticleState& s, HeterodomainWeighting& het,
+void update_forces_and_velocity(const RunContext& run, ParticleState& s, HeterodomainWeighting& het,
                                 RandomStream& stream) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;

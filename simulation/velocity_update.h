@@ -2,23 +2,22 @@
 // and the particle's momentum balance for its new velocity.
 #pragma once
 
+#include "random/random_draws.h"
 #include "simulation/heterodomain_weighting.h"
 #include "simulation/particle_state.h"
 #include "simulation/run_context.h"
-#include "random/random_draws.h"
 
 namespace colloidsim {
 
 // Colloidal forces at the current position: van der Waals, the double layer
 // (weighted by the heterodomains inside the zone of influence outside the
-// bulk regime), acid-base, Born, steric and their sum FCOLL. Sets SCOV and
-// SCOVP of the run to 0 unless the base zeta potentials share a strict sign.
+// bulk regime), acid-base, Born, steric and their sum FCOLL.
 // lay_out: lay the particle's heterodomains out anew (start pass, first step).
-void colloidal_forces(RunContext& run, ParticleState& s, HeterodomainWeighting& het, bool lay_out);
+void colloidal_forces(const RunContext& run, ParticleState& s, HeterodomainWeighting& het, bool lay_out);
 
 // All forces and the new velocity, in the order the model fixes; draws the
 // Brownian force from the particle's stream.
-void update_forces_and_velocity(RunContext& run, ParticleState& s, HeterodomainWeighting& het,
+void update_forces_and_velocity(const RunContext& run, ParticleState& s, HeterodomainWeighting& het,
                                 RandomStream& stream);
 
 // Fluid velocity at the particle centre (m/s): the Happel field inside the

@@ -86,6 +86,16 @@ std::int64_t particle_cluster_count(double AP, std::int32_t HETMODEP, double SCO
   return particle_lattice(AP, HETMODEP, SCOVP, RHETP0, RHETP1).NCLP;
 }
 
+double realised_particle_coverage(double AP, std::int32_t HETMODEP, double SCOVP, double RHETP0,
+                                  double RHETP1) {
+  const double A0 = RHETP0 / AP;
+  const double A1 = RHETP1 / AP;
+  const std::int64_t NCLP = particle_cluster_count(AP, HETMODEP, SCOVP, RHETP0, RHETP1);
+  return ((NCLP + NCLP) * (1 - std::cos(A0)) +
+          (((HETMODEP - 1) * NCLP) * 2) * (1 - std::cos(A1))) *
+         0.25;
+}
+
 std::int64_t particle_heterodomain_count(double AP, std::int32_t HETMODEP, double SCOVP,
                                          double RHETP0, double RHETP1) {
   const ParticleLattice lattice = particle_lattice(AP, HETMODEP, SCOVP, RHETP0, RHETP1);
@@ -111,9 +121,7 @@ void HETTRACKP(double XM0, double YM0, double ZM0, double H, double RZOIBULK, do
 
   const ParticleLattice lattice = particle_lattice(AP, HETMODEP, SCOVP, RHETP0, RHETP1);
   const std::int64_t NCLP = lattice.NCLP;
-  SCOVP = ((NCLP + NCLP) * (1 - std::cos(A0)) +
-           (((HETMODEP - 1) * NCLP) * 2) * (1 - std::cos(A1))) *
-          0.25;
+  SCOVP = realised_particle_coverage(AP, HETMODEP, SCOVP, RHETP0, RHETP1);
   const double DTP = lattice.DTP;
   const int members = members_per_cluster(HETMODEP);
 

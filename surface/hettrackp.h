@@ -29,6 +29,12 @@ ParticleLattice particle_lattice(double AP, std::int32_t HETMODEP, double SCOVP,
 std::int64_t particle_cluster_count(double AP, std::int32_t HETMODEP, double SCOVP, double RHETP0,
                                     double RHETP1);
 
+// The coverage the whole clusters of the lattice realise; HETTRACKP replaces
+// SCOVP by it. It depends on the lattice parameters only, and the lattice of
+// the realised coverage is the lattice of the requested one.
+double realised_particle_coverage(double AP, std::int32_t HETMODEP, double SCOVP, double RHETP0,
+                                  double RHETP1);
+
 // Number of heterodomains HETTRACKP lays out for these parameters, counted
 // ring by ring without generating positions. Layouts that hold more than
 // 2^31 - 1 heterodomains report some value above 2^31 - 1 (the count stops

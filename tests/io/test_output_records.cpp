@@ -2,10 +2,10 @@
 
 #include <stdexcept>
 
-#include "tests/support.h"
 #include "io/file_names.h"
 #include "io/output_records.h"
 #include "simulation/trajectory_buffer.h"
+#include "tests/support.h"
 
 namespace colloidsim {
 namespace {

@@ -1,12 +1,13 @@
 #include "io/parameter_file.h"
+#include "io/restart_file.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/support.h"
 #include "common/input_error.h"
 #include "io/echo.h"
-#include "simulation/setup.h"
 #include "io/validation.h"
+#include "simulation/setup.h"
+#include "tests/support.h"
 
 namespace colloidsim {
 namespace {

@@ -11,10 +11,10 @@
 
 #include "common/constants.h"
 #include "io/parameter_file.h"
-#include "simulation/run_context.h"
-#include "simulation/trajectory.h"
 #include "io/validation.h"
 #include "random/seeding.h"
+#include "simulation/run_context.h"
+#include "simulation/trajectory.h"
 #include "tests/run_inputs.h"
 #include "tests/support.h"
 

@@ -12,14 +12,14 @@
 #include <gtest/gtest.h>
 
 #include "common/constants.h"
+#include "forces/edl.h"
 #include "io/echo.h"
 #include "io/parameter_file.h"
+#include "random/seeding.h"
 #include "simulation/run_context.h"
 #include "simulation/setup.h"
 #include "simulation/trajectory.h"
 #include "simulation/velocity_update.h"
-#include "forces/edl.h"
-#include "random/seeding.h"
 #include "surface/fractional_area.h"
 #include "surface/hettrack.h"
 #include "surface/hettrackp.h"
@@ -213,18 +213,19 @@ TEST(HeterodomainWeighting, BaseZetaPotentialsOfUnlikeSignSwitchHeterodomainsOff
     double ZETACST, ZETAPST;
   } cases[] = {{0.040, -0.030}, {-0.040, 0.030}, {0.0, -0.030}};
   for (const auto& c : cases) {
-    RunContext run = example_run([&](RunParameters& p) {
+    const RunContext run = example_run([&](RunParameters& p) {
       p.ZETACST = c.ZETACST;
       p.ZETAPST = c.ZETAPST;
     });
-    ASSERT_EQ(run.p.SCOV, 0.05);
+    // Setup decides it once; the run's first files still echo the coverages read.
+    EXPECT_EQ(run.initial.SCOV, 0.05);
+    EXPECT_EQ(run.p.SCOV, 0.0) << c.ZETACST;
+    EXPECT_EQ(run.p.SCOVP, 0.0) << c.ZETACST;
     HeterodomainWeighting het;
     // Over the pole heterodomain, near the surface and then in contact.
     for (std::int32_t REGIME : {2, 3}) {
       ParticleState s = state_over_pole(run, 1e-8, 0.0, REGIME == 2 ? 2e-8 : 4e-10, REGIME);
       colloidal_forces(run, s, het, REGIME == 2);
-      EXPECT_EQ(run.p.SCOV, 0.0) << c.ZETACST;
-      EXPECT_EQ(run.p.SCOVP, 0.0) << c.ZETACST;
       EXPECT_EQ(s.AFRACT, -1.0) << c.ZETACST;
       EXPECT_TRUE(same_bits(s.FEDL, F(run, s, c.ZETACST, c.ZETAPST))) << c.ZETACST;
       EXPECT_EQ(het.NPRO(), 0) << "particle heterodomains laid out";
@@ -370,25 +371,48 @@ TEST(HeterodomainType, ResetAtTheStartOfEveryParticle) {
 TEST(HeterodomainWeighting, RealisedParticleCoverageReplacesTheRequestedOne) {
   // Script: NCLP = 4000 clusters realise 2000 (1 - cos 0.01) of the surface.
   constexpr double REALISED = 0.09999916666947328;
-  RunContext run = example_run([](RunParameters&) {});
-  const auto echo = [&run] {
+  const RunContext run = example_run([](RunParameters&) {});
+  const auto echo = [&run](const RunParameters& p) {
     std::string text;
-    append_echo(text, run.p, echo_values(run.c));
+    append_echo(text, p, echo_values(run.c));
     return text;
   };
-  EXPECT_NE(echo().find("SCOVP=  0.10000000E+00"), std::string::npos);
-  HeterodomainWeighting het;
-  ParticleState s = state_at(run, 0.5, 0.5, 1e-5, 1);
-  het.follow_particle(run, s, true);
-  const std::int32_t NPRO = het.NPRO();
+  EXPECT_NE(echo(run.initial).find("SCOVP=  0.10000000E+00"), std::string::npos);
   EXPECT_TRUE(RelNear(run.p.SCOVP, REALISED, 1e-14));
-  EXPECT_NE(echo().find("SCOVP=  0.99999167E-01"), std::string::npos) << echo();
-  // The next particle's lay-out starts from the realised coverage and keeps
-  // it, with the same heterodomains.
-  HeterodomainWeighting next;
-  next.follow_particle(run, s, true);
-  EXPECT_TRUE(RelNear(run.p.SCOVP, REALISED, 1e-14));
-  EXPECT_EQ(next.NPRO(), NPRO);
+  EXPECT_NE(echo(run.p).find("SCOVP=  0.99999167E-01"), std::string::npos) << echo(run.p);
+}
+
+TEST(HeterodomainWeighting, RealisedCoverageIsALatticeFactAndLaysOutTheSameLattice) {
+  // Whatever the gap a lay-out happens at, HETTRACKP realises the coverage
+  // setup computed; laid out from that coverage, the lattice is the same
+  // heterodomain for heterodomain, so particles can start from it.
+  const struct {
+    std::int32_t HETMODEP;
+    double SCOVP, RHETP0, RHETP1;
+  } lattices[] = {{1, 0.10, 5e-9, 2e-9},  {5, 0.20, 8e-9, 3e-9},   {9, 0.05, 1e-8, 4e-9},
+                  {9, 0.30, 6e-9, 2e-9},  {1, 0.004, 2e-8, 1e-8},  {5, 0.37, 1.5e-8, 6e-9}};
+  constexpr double AP = 0.5e-6, RZOIBULK = 7.8e-8;
+  for (const auto& l : lattices) {
+    const double realised = realised_particle_coverage(AP, l.HETMODEP, l.SCOVP, l.RHETP0, l.RHETP1);
+    std::vector<double> first[8];
+    for (double SCOVP_in : {l.SCOVP, realised}) {
+      for (double H : {1e-5, 3e-8, 2e-10}) {
+        std::vector<double> t[8];
+        std::int32_t NHETP = 0, NPRO = 0;
+        double SCOVP = SCOVP_in;
+        HETTRACKP(0, 0, 0, H, RZOIBULK, AP, l.HETMODEP, SCOVP, l.RHETP0, l.RHETP1, NHETP, t[0],
+                  t[1], t[2], t[3], NPRO, t[4], t[5], t[6], t[7]);
+        EXPECT_TRUE(same_bits(SCOVP, realised)) << l.HETMODEP << " " << l.SCOVP << " H " << H;
+        if (first[0].empty()) {
+          for (int k = 0; k < 8; ++k) first[k] = t[k];
+        }
+        // The plane of the projections (ZPRO, t[6]) follows the gap.
+        for (int k : {0, 1, 2, 3, 4, 5, 7}) {
+          EXPECT_EQ(t[k], first[k]) << l.HETMODEP << " " << l.SCOVP << " table " << k;
+        }
+      }
+    }
+  }
 }
 
 TEST(HeterodomainWeighting, ParticleLayoutAtTheStart) {

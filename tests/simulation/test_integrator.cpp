@@ -7,13 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "common/constants.h"
-#include "io/parameter_file.h"
-#include "simulation/run_context.h"
-#include "simulation/trajectory.h"
 #include "forces/happel.h"
 #include "forces/hydrodynamics.h"
+#include "io/parameter_file.h"
 #include "random/random_draws.h"
 #include "random/seeding.h"
+#include "simulation/run_context.h"
+#include "simulation/trajectory.h"
 #include "tests/support.h"
 
 namespace colloidsim {
@@ -36,7 +36,7 @@ RunParameters quiet_parameters() {
 
 // Particle 1 at rest at (X, Y, Z), in the regime of its gap, drawing from
 // the stream of the given seed.
-void place(RunContext& run, ParticleRun& pr, double X, double Y, double Z, std::uint64_t seed = 7) {
+void place(const RunContext& run, ParticleRun& pr, double X, double Y, double Z, std::uint64_t seed = 7) {
   seed_from_option(pr.stream, static_cast<std::int64_t>(seed), 1);
   start_particle(run, pr, 1, nullptr);
   ParticleState& s = pr.s;
