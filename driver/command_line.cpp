@@ -25,12 +25,47 @@ bool parse_seed(const std::string& text, std::uint64_t& seed) {
   return true;
 }
 
+// A thread count: 1 to 4096.
+bool parse_threads(const std::string& text, int& threads) {
+  if (text.empty() || text.size() > 4) return false;
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > 4096) return false;
+  threads = value;
+  return true;
+}
+
+bool is_threads_option(const std::string& arg) {
+  return arg == "--threads" || arg.rfind("--threads=", 0) == 0 || arg.rfind("-j", 0) == 0;
+}
+
 }  // namespace
 
 CommandLine parse_command_line(const std::vector<std::string>& args) {
   CommandLine cl;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    if (is_threads_option(arg)) {
+      std::string value;
+      if (arg == "--threads" || arg == "-j") {
+        if (i + 1 == args.size()) {
+          throw InputError("command line", 0, arg, "no value", "a thread count from 1 to 4096");
+        }
+        value = args[++i];
+      } else {
+        value = arg.substr(arg[1] == 'j' ? 2 : 10);
+      }
+      int threads = 0;
+      if (!parse_threads(value, threads)) {
+        throw InputError("command line", 0, "--threads", "\"" + value + "\"",
+                         "a thread count from 1 to 4096");
+      }
+      cl.threads = threads;
+      continue;
+    }
     if (arg.rfind("--", 0) != 0) {
       cl.positional.push_back(arg);
       continue;
@@ -39,6 +74,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       cl.help = true;
     } else if (arg == "--version") {
       cl.version = true;
+    } else if (arg == "--resume") {
+      cl.resume = true;
+    } else if (arg == "--quiet") {
+      cl.quiet = true;
     } else if (arg == "--seed" || arg.rfind("--seed=", 0) == 0) {
       std::string value;
       if (arg == "--seed") {
@@ -56,7 +95,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       cl.seed = seed;
     } else {
       throw InputError("command line", 0, "", "the unknown option \"" + arg + "\"",
-                       "--seed N, --help or --version (see colloidsim --help)");
+                       "--seed N, --threads N, --resume, --quiet, --help or --version (see colloidsim --help)");
     }
   }
   return cl;
@@ -82,6 +121,17 @@ std::string usage_text() {
          "               N and IPART only, so the same N gives the same files byte for\n"
          "               byte (N is a 64-bit integer). Without it every particle is\n"
          "               seeded from /dev/urandom.\n"
+         "  --threads N, -j N\n"
+         "               run up to N particles at once (default: the CPUs this\n"
+         "               process may use). With --seed every file and the standard\n"
+         "               output are the same, byte for byte, for any N.\n"
+         "  --resume     continue a stopped all-particles run in this directory: the\n"
+         "               particles whose rows are in the flux files are kept, the\n"
+         "               others run and their rows are appended. Refused when the\n"
+         "               files' echo differs from what INPUT.IN gives. Give the same\n"
+         "               --seed as the stopped run.\n"
+         "  --quiet      no progress bar (it is drawn on standard error only when\n"
+         "               that is a terminal)\n"
          "  --help       show this text and exit\n"
          "  --version    show the version and exit\n"
          "\n"

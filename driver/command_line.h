@@ -12,11 +12,15 @@ struct CommandLine {
   bool help = false;
   bool version = false;
   std::optional<std::uint64_t> seed;    // --seed N: reproducible random streams
+  std::optional<int> threads;           // --threads N, -j N: particles run at once
+  bool resume = false;                  // --resume: continue a stopped all-particles run
+  bool quiet = false;                   // --quiet: no progress bar
   std::vector<std::string> positional;  // one-particle mode: particle count, particle number
 };
 
-// Options start with "--" and may stand before or after the positional
-// arguments. Throws InputError for an unknown option or a bad option value.
+// Options start with "--" (and -j N for --threads N) and may stand before or
+// after the positional arguments. Throws InputError for an unknown option or a
+// bad option value.
 CommandLine parse_command_line(const std::vector<std::string>& args);
 
 // The text of --help.

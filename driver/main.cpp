@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -8,5 +10,6 @@
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return colloidsim::run_program(args, std::filesystem::path("."), std::cout, std::cerr);
+  return colloidsim::run_program(args, std::filesystem::path("."), std::cout, std::cerr,
+                                 isatty(STDERR_FILENO) == 1);
 }

@@ -1,10 +1,14 @@
 #include "driver/program.h"
 
+#include <sched.h>
+
 #include <memory>
+#include <thread>
 #include <stdexcept>
 
 #include "common/input_error.h"
 #include "driver/command_line.h"
+#include "driver/resume.h"
 #include "driver/run.h"
 #include "io/echo.h"
 #include "io/parameter_file.h"
@@ -14,8 +18,19 @@
 
 namespace colloidsim {
 
+int available_cpus() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) == 0) {
+    const int count = CPU_COUNT(&set);
+    if (count > 0) return count;
+  }
+  const unsigned count = std::thread::hardware_concurrency();
+  return count > 0 ? static_cast<int>(count) : 1;
+}
+
 int run_program(const std::vector<std::string>& args, const std::filesystem::path& workdir,
-                std::ostream& out, std::ostream& err) {
+                std::ostream& out, std::ostream& err, bool err_is_terminal) {
   try {
     const CommandLine cl = parse_command_line(args);
     if (cl.help) {
@@ -34,16 +49,55 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
     if (file.parameters.CLUSTER == 1) {
       read_particle_arguments(cl.positional, file.parameters.NPART, IPART);
       validate_particle_number(file.parameters.NPART, IPART);
+      if (cl.resume) {
+        throw InputError("command line", 0, "--resume", "one-particle mode (CLUSTER = 1)",
+                         "an all-particles run (CLUSTER = 0) to continue");
+      }
     }
     validate_parameters(file);
-    const RunContext run = prepare_run(file.parameters, cl.seed);
-    std::unique_ptr<RestartFile> restart;
-    if (run.p.ATTMODE == -1) {
-      restart = std::make_unique<RestartFile>(workdir / RESTART_FILE);
-      const std::int32_t records = run.p.CLUSTER == 1 ? 1 : run.p.NPART;
-      for (std::int32_t k = 1; k <= records; ++k) restart->record(k);
+    std::vector<RestartRecord> restart;
+    if (file.parameters.ATTMODE == -1) {
+      RestartFile records(workdir / RESTART_FILE);
+      const std::int32_t count = file.parameters.CLUSTER == 1 ? 1 : file.parameters.NPART;
+      for (std::int32_t k = 1; k <= count; ++k) restart.push_back(records.record(k));
     }
-    run_particles(run, IPART, restart.get(), workdir, out);
+    const RunContext run = prepare_run(file.parameters, cl.seed);
+
+    RunRequest request;
+    request.threads = cl.threads.value_or(available_cpus());
+    if (!restart.empty()) request.restart = &restart;
+    std::int64_t earlier[3] = {0, 0, 0};
+    if (run.p.CLUSTER == 1) {
+      request.first = request.last = IPART;
+      request.numbered = true;
+    } else {
+      request.first = 1;
+      request.last = run.p.NPART;
+      if (cl.resume) {
+        const ResumePoint point = prepare_resume(run, workdir);
+        request.append = !point.fresh;
+        request.first = point.completed + 1;
+        for (int f = 0; f < 3; ++f) earlier[f] = point.rows[f];
+        if (request.first > request.last) {
+          err << "colloidsim: all " << run.p.NPART << " particles of the run are complete\n";
+          return 0;
+        }
+      }
+    }
+    std::unique_ptr<ProgressBar> bar;
+    if (err_is_terminal && !cl.quiet) {
+      bar = std::make_unique<ProgressBar>(err, request.last - request.first + 1 +
+                                                   (earlier[0] + earlier[1] + earlier[2]),
+                                          earlier);
+      bar->start();
+    }
+    try {
+      run_particles(run, request, workdir, out, bar.get());
+    } catch (...) {
+      if (bar) bar->stop();
+      throw;
+    }
+    if (bar) bar->stop();
     return 0;
   } catch (const InputError& e) {
     out.flush();

@@ -1,50 +1,137 @@
 #include "driver/run.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <atomic>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "common/input_error.h"
+#include "driver/ordered_output.h"
 #include "io/echo.h"
 #include "io/file_names.h"
+#include "io/output_file.h"
 #include "io/output_records.h"
 #include "random/seeding.h"
-#include "simulation/setup.h"
 #include "simulation/trajectory.h"
 
 namespace colloidsim {
 
+const char* const FLUX_NAME[3] = {"FLUXEX.OUT", "FLUXATT.OUT", "FLUXREM.OUT"};
+
 namespace {
 
-// An output file created new (replacing one of the same name); every failure
-// to create or write it ends the run with the file's name.
-class OutputFile {
+const char* const TRAJECTORY_PREFIX[3] = {"VORNEKTRAJEX.", "VORNEKTRAJATT.", "VORNEKTRAJREM."};
+const char* const NUMBERED_FLUX_PREFIX[3] = {"VORNEKFLUXEX.", "VORNEKFLUXATT.", "VORNEKFLUXREM."};
+
+// Console text of one particle, handed on in parts of about 64 KB.
+class ConsoleLines final : public RecordObserver {
  public:
-  OutputFile(const std::filesystem::path& dir, const std::string& name)
-      : name_(name), stream_(dir / name, std::ios::binary | std::ios::trunc) {
-    if (!stream_) fail("cannot create the file");
+  ConsoleLines(OrderedOutput& out, std::int32_t J) : out_(out), J_(J) {
+    text_.reserve((std::size_t{1} << 16) + 256);
   }
-  void write(const std::string& text) {
-    stream_.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (!stream_) fail("cannot write to the file");
+  void recorded(std::int32_t IPART, const TrajectoryRow& row) override {
+    append_progress_line(text_, IPART, row.ISTEP, row.R, row.Z, row.H, row.AFRACT);
+    if (text_.size() > (std::size_t{1} << 16)) out_.console_text(J_, text_);
   }
-  void flush() {
-    stream_.flush();
-    if (!stream_) fail("cannot write to the file");
-  }
+  std::string& rest() { return text_; }
 
  private:
-  [[noreturn]] void fail(const char* what) const {
-    throw InputError(name_, std::string(what) + " (" + std::strerror(errno) + ")");
-  }
-  std::string name_;
-  std::ofstream stream_;
+  OrderedOutput& out_;
+  std::int32_t J_;
+  std::string text_;
 };
 
-// The three families of files a fate goes to.
-enum Family { EX = 0, ATT = 1, REM = 2 };
+// The files one particle writes itself, each complete or absent: the three
+// trajectory files and, in one-particle mode, the three numbered flux files.
+// They are opened before the particle runs, so that a directory that takes no
+// files is found at once.
+struct ParticleFiles {
+  std::unique_ptr<CompleteFile> trajectory[3];
+  std::unique_ptr<CompleteFile> flux[3];
+};
+
+ParticleFiles open_particle_files(const RunContext& run, const RunRequest& request,
+                                  const std::filesystem::path& workdir, std::int32_t J) {
+  ParticleFiles files;
+  for (int f = 0; f < 3; ++f) {
+    const std::string name = request.numbered
+                                 ? numbered_name_one_particle(TRAJECTORY_PREFIX[f], J)
+                                 : numbered_name_all_particles(TRAJECTORY_PREFIX[f], J);
+    files.trajectory[f] = std::make_unique<CompleteFile>(workdir, name);
+  }
+  // One-particle mode writes the echo of the run as read into every file;
+  // in all-particles mode particles after the first echo the parameters as
+  // the particles use them.
+  const std::string echo = echo_text(run, request.numbered || J == 1);
+  for (auto& file : files.trajectory) file->write(echo);
+  if (request.numbered) {
+    const std::string head = flux_head(run);
+    for (int f = 0; f < 3; ++f) {
+      files.flux[f] = std::make_unique<CompleteFile>(
+          workdir, numbered_name_one_particle(NUMBERED_FLUX_PREFIX[f], J));
+      files.flux[f]->write(head);
+    }
+  }
+  return files;
+}
+
+// Fate line and header into all three trajectory files, the recorded rows
+// into the one of the particle's family.
+void write_trajectory(const RunContext& run, const ParticleRun& pr, int IREC, ParticleFiles& files) {
+  std::string head;
+  append_fate_line(head, pr.s.ATTACHK);
+  append_trajectory_header(head);
+  const Family family = family_of(pr.s.ATTACHK);
+  std::string text = head;
+  for (int k : thinned_rows(IREC, pr.buffer.wrap_index(), run.p.PRINTMAX)) {
+    append_trajectory_row(text, pr.buffer.row(k));
+  }
+  for (int f = 0; f < 3; ++f) files.trajectory[f]->write(f == family ? text : head);
+}
+
+// Runs body(J, pr) for J = first..last, the particles taken in order by up to
+// `threads` threads, each with its own ParticleRun. After an exception no
+// particle starts, stop is set so that running ones end early, and the
+// exception of the lowest failing particle is rethrown once every thread has
+// stopped.
+template <typename Body>
+void for_each_particle(std::int32_t first, std::int32_t last, int threads,
+                       std::atomic<bool>& stop, Body body) {
+  std::atomic<std::int64_t> next{first};
+  std::mutex failure_mutex;
+  std::int32_t failed = 0;
+  std::exception_ptr failure;
+  const auto work = [&] {
+    auto pr = std::make_unique<ParticleRun>();
+    while (!stop.load()) {
+      const std::int64_t J = next.fetch_add(1);
+      if (J > last) return;
+      try {
+        body(static_cast<std::int32_t>(J), *pr);
+      } catch (...) {
+        const std::lock_guard<std::mutex> lock(failure_mutex);
+        if (!failure || J < failed) {
+          failure = std::current_exception();
+          failed = static_cast<std::int32_t>(J);
+        }
+        stop = true;
+      }
+      pr->het.release();
+    }
+  };
+  const std::int64_t count = std::int64_t{last} - first + 1;
+  const int helpers = static_cast<int>(std::min<std::int64_t>(threads, count)) - 1;
+  std::vector<std::thread> pool;
+  for (int t = 0; t < helpers; ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace
 
 Family family_of(std::int32_t ATTACHK) {
   switch (ATTACHK) {
@@ -55,11 +142,6 @@ Family family_of(std::int32_t ATTACHK) {
   }
 }
 
-const char* const TRAJECTORY_PREFIX[3] = {"VORNEKTRAJEX.", "VORNEKTRAJATT.", "VORNEKTRAJREM."};
-const char* const FLUX_NAME[3] = {"FLUXEX.OUT", "FLUXATT.OUT", "FLUXREM.OUT"};
-const char* const NUMBERED_FLUX_PREFIX[3] = {"VORNEKFLUXEX.", "VORNEKFLUXATT.", "VORNEKFLUXREM."};
-
-// The echo of the run's first files, or of a later particle's files.
 std::string echo_text(const RunContext& run, bool first) {
   std::string text;
   append_echo(text, first ? run.initial : run.p, echo_values(run.c));
@@ -73,100 +155,54 @@ std::string flux_head(const RunContext& run) {
   return text;
 }
 
-// Seeds the particle's stream, places it and follows it to its fate.
-int simulate(const RunContext& run, ParticleRun& pr, std::int32_t IPART, std::int32_t k,
-             RestartFile* restart, RecordObserver* observer) {
-  if (run.seed) {
-    seed_from_option(pr.stream, static_cast<std::int64_t>(*run.seed), IPART);
-  } else {
-    INIT_RANDOM_SEED(pr.stream);
-  }
-  RestartRecord record;
-  if (restart) record = restart->record(k);
-  start_particle(run, pr, IPART, restart ? &record : nullptr);
-  return run_to_fate(run, pr, observer);
-}
-
-// Fate line and header into all three trajectory files, the recorded rows
-// into the one of the particle's family.
-void write_trajectory(const RunContext& run, const ParticleRun& pr, int IREC,
-                      std::unique_ptr<OutputFile> (&files)[3]) {
-  std::string head;
-  append_fate_line(head, pr.s.ATTACHK);
-  append_trajectory_header(head);
-  const Family family = family_of(pr.s.ATTACHK);
-  for (int f = 0; f < 3; ++f) {
-    if (f != family) files[f]->write(head);
-  }
-  std::string text = head;
-  for (int k : thinned_rows(IREC, pr.buffer.wrap_index(), run.p.PRINTMAX)) {
-    append_trajectory_row(text, pr.buffer.row(k));
-  }
-  files[family]->write(text);
-}
-
-}  // namespace
-
-void run_particles(const RunContext& run, std::int32_t IPART, RestartFile* restart,
-                   const std::filesystem::path& workdir, std::ostream& console) {
-  auto pr = std::make_unique<ParticleRun>();
+void run_particles(const RunContext& run, const RunRequest& request,
+                   const std::filesystem::path& workdir, std::ostream& console, ProgressBar* bar) {
   std::unique_ptr<OutputFile> flux[3];
-  std::unique_ptr<OutputFile> trajectory[3];
-
-  if (run.p.CLUSTER == 1) {
-    for (int f = 0; f < 3; ++f) {
-      trajectory[f] = std::make_unique<OutputFile>(
-          workdir, numbered_name_one_particle(TRAJECTORY_PREFIX[f], IPART));
+  if (!request.numbered) {
+    const auto mode = request.append ? OutputFile::Mode::APPEND : OutputFile::Mode::REPLACE;
+    for (int f = 0; f < 3; ++f) flux[f] = std::make_unique<OutputFile>(workdir, FLUX_NAME[f], mode);
+    if (!request.append) {
+      const std::string head = flux_head(run);
+      for (auto& file : flux) file->write(head);
     }
-    for (int f = 0; f < 3; ++f) {
-      flux[f] = std::make_unique<OutputFile>(
-          workdir, numbered_name_one_particle(NUMBERED_FLUX_PREFIX[f], IPART));
-    }
-    const std::string echo = echo_text(run, true);
-    for (auto& file : trajectory) file->write(echo);
-    const std::string head = flux_head(run);
-    for (auto& file : flux) file->write(head);
-
-    // The one-particle flux file holds a single record: restart takes record 1.
-    const int IREC = simulate(run, *pr, IPART, 1, restart, nullptr);
-    write_trajectory(run, *pr, IREC, trajectory);
-    std::string record;
-    append_flux_record(record, flux_record(pr->s));
-    flux[family_of(pr->s.ATTACHK)]->write(record);
-    for (auto& file : flux) file->flush();
-    pr->het.release();
-    return;
   }
+  OrderedOutput ordered(request.first, request.numbered ? nullptr : &console,
+                        {flux[0].get(), flux[1].get(), flux[2].get()});
 
-  const std::string head = flux_head(run);
-  for (int f = 0; f < 3; ++f) {
-    flux[f] = std::make_unique<OutputFile>(workdir, FLUX_NAME[f]);
-    flux[f]->write(head);
-    flux[f]->flush();
-  }
-  for (std::int32_t J = 1; J <= run.p.NPART; ++J) {
-    for (int f = 0; f < 3; ++f) {
-      trajectory[f].reset();
-      trajectory[f] = std::make_unique<OutputFile>(
-          workdir, numbered_name_all_particles(TRAJECTORY_PREFIX[f], J));
+  std::atomic<bool> stop{false};
+  for_each_particle(request.first, request.last, request.threads, stop,
+                    [&](std::int32_t J, ParticleRun& pr) {
+    ParticleFiles files = open_particle_files(run, request, workdir, J);
+    if (run.seed) {
+      seed_from_option(pr.stream, static_cast<std::int64_t>(*run.seed), J);
+    } else {
+      INIT_RANDOM_SEED(pr.stream);
     }
-    const std::string echo = echo_text(run, J == 1);
-    for (auto& file : trajectory) file->write(echo);
+    // The one-particle flux file holds a single record: a restart takes record 1.
+    const RestartRecord* record = nullptr;
+    if (request.restart) record = &(*request.restart)[request.numbered ? 0 : J - 1];
+    start_particle(run, pr, J, record);
+    ConsoleLines lines(ordered, J);
+    const int IREC = run_to_fate(run, pr, request.numbered ? nullptr : &lines, &stop);
+    if (IREC == 0) return;  // abandoned: another particle failed
 
-    ProgressLines progress(console);
-    const int IREC = simulate(run, *pr, J, J, restart, &progress);
-    progress.flush();
-    write_trajectory(run, *pr, IREC, trajectory);
-    for (auto& file : trajectory) file->flush();
-    std::string record;
-    append_flux_record(record, flux_record(pr->s));
-    OutputFile& family_flux = *flux[family_of(pr->s.ATTACHK)];
-    family_flux.write(record);
-    // A run that is stopped keeps every finished particle's row.
-    family_flux.flush();
-    pr->het.release();
+    write_trajectory(run, pr, IREC, files);
+    std::string row;
+    append_flux_record(row, flux_record(pr.s));
+    const Family family = family_of(pr.s.ATTACHK);
+    if (request.numbered) files.flux[family]->write(row);
+    for (auto& file : files.flux) {
+      if (file) file->commit();
+    }
+    for (auto& file : files.trajectory) file->commit();
+    ordered.finish(J, lines.rest(), family, row);
+    if (bar) bar->finished(family);
+  });
+  for (auto& file : flux) {
+    if (file) file->close();
   }
   console.flush();
+  if (!console) throw InputError("standard output", "cannot write the progress lines");
 }
 
 }  // namespace colloidsim

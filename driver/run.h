@@ -1,21 +1,55 @@
-// The particle loop of a run and the files it writes.
+// The particle loop of a run and the files it writes, with particles run side
+// by side on several threads.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
+#include <vector>
 
-#include "io/restart_file.h"
+#include "driver/progress_bar.h"
+#include "simulation/particle_state.h"
 #include "simulation/run_context.h"
 
 namespace colloidsim {
 
-// Simulates the run's particles one after another: all NPART (CLUSTER = 0)
-// or the one particle IPART (CLUSTER = 1), writing the flux and trajectory
-// files into workdir and the progress lines (all-particles mode) to console.
-// restart holds "FLUXATT.IN" when ATTMODE = -1. Throws InputError when a file
-// cannot be created or written.
-void run_particles(const RunContext& run, std::int32_t IPART, RestartFile* restart,
-                   const std::filesystem::path& workdir, std::ostream& console);
+// Flux and trajectory file families, in the order EX, ATT, REM.
+enum Family { EX = 0, ATT = 1, REM = 2 };
+Family family_of(std::int32_t ATTACHK);
+extern const char* const FLUX_NAME[3];
+
+struct RunRequest {
+  std::int32_t first = 1;  // the particles to simulate: first..last
+  std::int32_t last = 1;
+  // One-particle mode: every particle writes its own numbered flux files and
+  // nothing goes to the console. Otherwise the three shared flux files.
+  bool numbered = false;
+  // All-particles mode: append to the flux files of a stopped run rather than
+  // replacing them.
+  bool append = false;
+  int threads = 1;
+  // ATTMODE = -1: the restart records, record k at index k - 1.
+  const std::vector<RestartRecord>* restart = nullptr;
+};
+
+// Simulates the requested particles, up to request.threads at a time, writing
+// the flux and trajectory files into workdir and the progress lines
+// (all-particles mode) to console. The files and the console text are the
+// same, byte for byte, whatever the number of threads: flux rows and console
+// lines go out in particle order, flux rows the moment every earlier particle
+// is out; each trajectory file is written under a temporary name and renamed
+// when complete. bar, when given, is told of every finished particle. Throws
+// the exception of the lowest failing particle (InputError when a file cannot
+// be created or written) after every thread has stopped; the particles
+// written out before it stay in the files.
+void run_particles(const RunContext& run, const RunRequest& request,
+                   const std::filesystem::path& workdir, std::ostream& console, ProgressBar* bar);
+
+// The echo of the run's first files (the flux files, the first particle's
+// trajectory files) or of a later particle's files.
+std::string echo_text(const RunContext& run, bool first);
+
+// Echo, legend and column header of a flux file.
+std::string flux_head(const RunContext& run);
 
 }  // namespace colloidsim

@@ -339,8 +339,12 @@ void time_step(const RunContext& run, ParticleRun& pr, RecordObserver* observer)
   update_forces_and_velocity(run, s, pr.het, pr.stream);
 }
 
-int run_to_fate(const RunContext& run, ParticleRun& pr, RecordObserver* observer) {
-  while (pr.s.ATTACHK == 0) time_step(run, pr, observer);
+int run_to_fate(const RunContext& run, ParticleRun& pr, RecordObserver* observer,
+                const std::atomic<bool>* stop) {
+  while (pr.s.ATTACHK == 0) {
+    time_step(run, pr, observer);
+    if (stop && (pr.s.ISTEP & 0xFFFF) == 0 && stop->load(std::memory_order_relaxed)) return 0;
+  }
   return pr.buffer.store_final(current_row(pr.s));
 }
 

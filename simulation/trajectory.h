@@ -2,6 +2,7 @@
 // its fate is decided.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "random/random_draws.h"
@@ -31,8 +32,11 @@ void start_particle(const RunContext& run, ParticleRun& pr, std::int32_t IPART, 
 void time_step(const RunContext& run, ParticleRun& pr, RecordObserver* observer);
 
 // Runs the particle to its fate and stores the final state as the last row
-// (which no observer is told of); returns that row's index IREC.
-int run_to_fate(const RunContext& run, ParticleRun& pr, RecordObserver* observer);
+// (which no observer is told of); returns that row's index IREC. When stop is
+// given and becomes true, the particle is abandoned within 65536 steps and 0
+// is returned.
+int run_to_fate(const RunContext& run, ParticleRun& pr, RecordObserver* observer,
+                const std::atomic<bool>* stop = nullptr);
 
 TrajectoryRow current_row(const ParticleState& s);
 

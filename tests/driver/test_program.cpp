@@ -53,8 +53,11 @@ TEST(Program, BadInputGivesOneMessageStatusOneAndNoFile) {
       {"no-arguments", &one_particle, {}, "colloidsim: command line argument 1, parameter NPART: found no argument; expected the particle count and the particle number (one-particle mode)\n"},
       {"bad-ipart", &one_particle, {"5", "6"}, "colloidsim: command line argument 2, parameter IPART: found 6; expected a particle number in 1..5\n"},
       {"no-restart-file", &restart, {}, "colloidsim: FLUXATT.IN: cannot open the file (No such file or directory); expected the flux file of attached particles of an earlier run in the working directory (ATTMODE = -1 restarts from it)\n"},
-      {"bad-option", &good, {"--seeds", "4"}, "colloidsim: command line: found the unknown option \"--seeds\"; expected --seed N, --help or --version (see colloidsim --help)\n"},
+      {"bad-option", &good, {"--seeds", "4"}, "colloidsim: command line: found the unknown option \"--seeds\"; expected --seed N, --threads N, --resume, --quiet, --help or --version (see colloidsim --help)\n"},
       {"bad-seed", &good, {"--seed", "x"}, "colloidsim: command line, parameter --seed: found \"x\"; expected a 64-bit integer seed\n"},
+      {"no-threads", &good, {"-j", "0"}, "colloidsim: command line, parameter --threads: found \"0\"; expected a thread count from 1 to 4096\n"},
+      {"bad-threads", &good, {"--threads=two"}, "colloidsim: command line, parameter --threads: found \"two\"; expected a thread count from 1 to 4096\n"},
+      {"resume-one-particle", &one_particle, {"5", "2", "--resume"}, "colloidsim: command line, parameter --resume: found one-particle mode (CLUSTER = 1); expected an all-particles run (CLUSTER = 0) to continue\n"},
   };
   for (const Case& c : cases) {
     const auto dir = fresh_directory(std::string("program-") + c.name);
@@ -71,7 +74,8 @@ TEST(Program, BadInputGivesOneMessageStatusOneAndNoFile) {
 TEST(Program, HelpListsEveryOption) {
   const Outcome o = run({"--help"}, fresh_directory("program-help"));
   EXPECT_EQ(o.status, 0);
-  for (const char* option : {"--seed N", "--help", "--version"}) {
+  for (const char* option :
+       {"--seed N", "--threads N, -j N", "--resume", "--quiet", "--help", "--version"}) {
     EXPECT_NE(o.out.find(option), std::string::npos) << option;
   }
 }

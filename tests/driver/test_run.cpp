@@ -1,21 +1,17 @@
 // Whole runs of the program in fresh directories: which files a run leaves,
 // their records, the console progress, the thinning of trajectory rows,
-// --seed, restarts from an earlier run's attached particles, a killed run,
-// and one regression run against stored files.
-#include <signal.h>
-#include <sys/wait.h>
+// --seed, restarts from an earlier run's attached particles, and one
+// regression run against stored files. Killed runs: test_parallel.cpp.
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -648,60 +644,6 @@ TEST(Restart, EachFateGoesToTheFilesOfItsFamily) {
         EXPECT_EQ(lines.size(), TRAJECTORY_HEAD) << f;
       }
     }
-  }
-}
-
-// The program proper, killed while it works on later particles. Particle J's
-// trajectory files are created only after particle J-1 is finished, so every
-// particle before the last one with files is finished and its flux row must
-// be there, complete. The favorable example's particles take a few hundred
-// thousand steps each; the run is killed as soon as particle 2 starts.
-TEST(RunFiles, AKilledRunKeepsEveryFinishedParticlesRow) {
-  const auto dir = fresh_directory("run-killed");
-  write_text(dir / "INPUT.IN", input_with({{"NPART", "20"}}));
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (chdir(dir.c_str()) != 0) _exit(126);
-    if (!freopen("/dev/null", "w", stdout)) _exit(126);
-    execl(COLLOIDSIM_EXECUTABLE, COLLOIDSIM_EXECUTABLE, "--seed", "1", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-
-  const auto started = [&](int J) { return fs::exists(dir / trajectory_name("EX", J)); };
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  bool exited = false;
-  int status = 0;
-  while (!started(2) && std::chrono::steady_clock::now() < deadline) {
-    if (waitpid(child, &status, WNOHANG) == child) {
-      exited = true;
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  if (!exited) {
-    kill(child, SIGKILL);
-    waitpid(child, &status, 0);
-  }
-  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
-      << "the run should still have been working when it was killed";
-  int last = 0;
-  while (started(last + 1)) ++last;
-  ASSERT_GE(last, 2) << "particle 1 did not finish within the time allowed";
-  ASSERT_LT(last, 20);
-
-  std::set<std::string> rows;
-  for (const char* family : FAMILIES) {
-    const std::string text = read_text(dir / shared_flux(family));
-    ASSERT_FALSE(text.empty()) << family;
-    EXPECT_EQ(text.back(), '\n') << family;
-    for (const std::string& row : data_lines(dir / shared_flux(family), FLUX_HEAD)) {
-      EXPECT_TRUE(well_formed_flux_record(row)) << family;
-      rows.insert(row.substr(0, 6));
-    }
-  }
-  for (int J = 1; J < last; ++J) {
-    EXPECT_EQ(rows.count(particle_number(J)), 1u) << "no flux row of finished particle " << J;
   }
 }
 

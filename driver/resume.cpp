@@ -1,0 +1,157 @@
+#include "driver/resume.h"
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/input_error.h"
+#include "driver/run.h"
+#include "io/output_file.h"
+
+namespace colloidsim {
+
+namespace {
+
+constexpr int FLUX_FIELDS = 31;
+
+struct FluxFileState {
+  bool exists = false;
+  std::uintmax_t whole = 0;      // bytes up to the end of the last whole line
+  std::uintmax_t size = 0;
+  bool head_partial = false;     // the file is a beginning of the head
+  std::vector<std::int32_t> particles;
+};
+
+std::string refused(const std::string& why) {
+  return why + "; --resume continues only a run of the same INPUT.IN in this directory";
+}
+
+// The numbered first field and the fate of a row, checked for the shape of a
+// flux record.
+bool read_row(const std::string& line, std::int32_t& J, int& ATTACHK) {
+  std::istringstream in(line);
+  std::vector<std::string> fields;
+  for (std::string f; in >> f;) fields.push_back(f);
+  if (fields.size() != FLUX_FIELDS) return false;
+  try {
+    std::size_t used = 0;
+    const long long number = std::stoll(fields[0], &used);
+    if (used != fields[0].size() || number < 1 || number > INT32_MAX) return false;
+    if (fields[1].size() != 1 || fields[1][0] < '1' || fields[1][0] > '6') return false;
+    J = static_cast<std::int32_t>(number);
+    ATTACHK = fields[1][0] - '0';
+  } catch (const std::exception&) {
+    return false;
+  }
+  return true;
+}
+
+FluxFileState read_flux_file(const std::filesystem::path& path, const std::string& name,
+                             const std::string& head, int family) {
+  FluxFileState state;
+  std::error_code error;
+  state.exists = std::filesystem::exists(path, error);
+  if (!state.exists) return state;
+  state.size = std::filesystem::file_size(path);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw InputError(name, "cannot read the file of the stopped run");
+  std::string start(head.size(), '\0');
+  in.read(start.data(), static_cast<std::streamsize>(head.size()));
+  start.resize(static_cast<std::size_t>(in.gcount()));
+  if (start.size() < head.size()) {
+    if (head.compare(0, start.size(), start) != 0) {
+      throw InputError(name, refused("it does not begin with the echo, legend and header of this run"));
+    }
+    state.head_partial = true;
+    return state;
+  }
+  if (start != head) {
+    std::size_t line = 1;
+    for (std::size_t k = 0; k < head.size() && start[k] == head[k]; ++k) {
+      if (head[k] == '\n') ++line;
+    }
+    throw InputError(name, refused("line " + std::to_string(line) +
+                                   " differs from what INPUT.IN gives (another run's file)"));
+  }
+  std::uintmax_t at = head.size();
+  int line = 6;
+  for (std::string row; std::getline(in, row);) {
+    if (in.eof()) break;  // a last line without its line end, cut off below
+    ++line;
+    std::int32_t J = 0;
+    int ATTACHK = 0;
+    if (!read_row(row, J, ATTACHK)) {
+      throw InputError(name, line, "", "a row that is not a flux record", refused("whole rows"));
+    }
+    if (family_of(ATTACHK) != family) {
+      throw InputError(name, line, "", "particle " + std::to_string(J) + " with fate " +
+                                           std::to_string(ATTACHK),
+                       refused("rows of this file's family only"));
+    }
+    state.particles.push_back(J);
+    at += row.size() + 1;
+  }
+  state.whole = at;
+  return state;
+}
+
+}  // namespace
+
+ResumePoint prepare_resume(const RunContext& run, const std::filesystem::path& workdir) {
+  const std::string head = flux_head(run);
+  FluxFileState files[3];
+  int present = 0;
+  for (int f = 0; f < 3; ++f) {
+    files[f] = read_flux_file(workdir / FLUX_NAME[f], FLUX_NAME[f], head, f);
+    present += files[f].exists;
+  }
+  ResumePoint point;
+  if (present == 0) {
+    point.fresh = true;
+    return point;
+  }
+  const std::int32_t NPART = run.p.NPART;
+  std::vector<char> seen(static_cast<std::size_t>(NPART) + 1, 0);
+  std::int64_t total = 0;
+  for (int f = 0; f < 3; ++f) {
+    if (!files[f].exists) {
+      throw InputError(FLUX_NAME[f], refused("the file is missing while the other flux files are there"));
+    }
+    for (const std::int32_t J : files[f].particles) {
+      if (J > NPART) {
+        throw InputError(FLUX_NAME[f], refused("it holds particle " + std::to_string(J) +
+                                               " of a run of more than NPART = " +
+                                               std::to_string(NPART) + " particles"));
+      }
+      if (seen[static_cast<std::size_t>(J)]) {
+        throw InputError(FLUX_NAME[f], refused("particle " + std::to_string(J) + " has two rows"));
+      }
+      seen[static_cast<std::size_t>(J)] = 1;
+    }
+    point.rows[f] = static_cast<std::int64_t>(files[f].particles.size());
+    total += point.rows[f];
+  }
+  for (std::int64_t J = 1; J <= total; ++J) {
+    if (!seen[static_cast<std::size_t>(J)]) {
+      throw InputError(FLUX_NAME[0],
+                       refused("the flux files hold " + std::to_string(total) +
+                               " rows but not particle " + std::to_string(J) +
+                               ": not the whole first particles of a run"));
+    }
+  }
+  point.completed = static_cast<std::int32_t>(total);
+
+  // Every check passed: now the files may change.
+  for (int f = 0; f < 3; ++f) {
+    const std::filesystem::path path = workdir / FLUX_NAME[f];
+    if (files[f].head_partial) {
+      OutputFile(workdir, FLUX_NAME[f], OutputFile::Mode::REPLACE).write(head);
+    } else if (files[f].whole < files[f].size) {
+      std::filesystem::resize_file(path, files[f].whole);
+    }
+  }
+  return point;
+}
+
+}  // namespace colloidsim
