@@ -104,6 +104,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
 std::string usage_text() {
   return "Usage: colloidsim [options]                     all particles (CLUSTER = 0)\n"
          "       colloidsim [options] NPART IPART         one particle (CLUSTER = 1)\n"
+         "       colloidsim [options] NPART A-B           a block of particles (CLUSTER = 1)\n"
          "\n"
          "Simulates colloid-particle trajectories around one collector grain of a\n"
          "granular bed. Reads INPUT.IN from the working directory and writes the\n"
@@ -115,6 +116,8 @@ std::string usage_text() {
          "Arguments (one-particle mode only; ignored when CLUSTER = 0):\n"
          "  NPART        particle count (replaces NPART of INPUT.IN)\n"
          "  IPART        number of the particle to simulate, 1..NPART\n"
+         "  A-B          the particles A to B, each into its own numbered files as\n"
+         "               colloidsim NPART n writes them, up to --threads at once\n"
          "\n"
          "Options:\n"
          "  --seed N     reproducible run: particle IPART draws from a stream made from\n"

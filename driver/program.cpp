@@ -45,10 +45,10 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
     ParameterFile file = read_parameter_file(workdir / PARAMETER_FILE);
     // One-particle mode: the command line's particle count replaces the
     // file's, and a wrong particle number is reported before setup's scans.
-    std::int32_t IPART = 1;
+    std::int32_t FIRST = 1, LAST = 1;
     if (file.parameters.CLUSTER == 1) {
-      read_particle_arguments(cl.positional, file.parameters.NPART, IPART);
-      validate_particle_number(file.parameters.NPART, IPART);
+      read_particle_arguments(cl.positional, file.parameters.NPART, FIRST, LAST);
+      validate_particle_number(file.parameters.NPART, FIRST, LAST);
       if (cl.resume) {
         throw InputError("command line", 0, "--resume", "one-particle mode (CLUSTER = 1)",
                          "an all-particles run (CLUSTER = 0) to continue");
@@ -68,7 +68,8 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
     if (!restart.empty()) request.restart = &restart;
     std::int64_t earlier[3] = {0, 0, 0};
     if (run.p.CLUSTER == 1) {
-      request.first = request.last = IPART;
+      request.first = FIRST;
+      request.last = LAST;
       request.numbered = true;
     } else {
       request.first = 1;

@@ -64,19 +64,50 @@ ParameterFile read_parameter_file(const std::filesystem::path& path) {
   return {p, in.origins()};
 }
 
+namespace {
+
+// "A-B": two runs of digits joined by one dash, each a 32-bit number.
+bool read_block(const std::string& text, std::int32_t& FIRST, std::int32_t& LAST) {
+  const std::size_t dash = text.find('-');
+  const auto number = [](const std::string& digits, std::int32_t& value) {
+    if (digits.empty() || digits.size() > 10) return false;
+    long long v = 0;
+    for (const char c : digits) {
+      if (c < '0' || c > '9') return false;
+      v = v * 10 + (c - '0');
+    }
+    if (v > INT32_MAX) return false;
+    value = static_cast<std::int32_t>(v);
+    return true;
+  };
+  return number(text.substr(0, dash), FIRST) && number(text.substr(dash + 1), LAST);
+}
+
+}  // namespace
+
 void read_particle_arguments(const std::vector<std::string>& positional, std::int32_t& NPART,
-                             std::int32_t& IPART) {
+                             std::int32_t& FIRST, std::int32_t& LAST) {
   const char* names[2] = {"NPART", "IPART"};
-  std::int32_t* targets[2] = {&NPART, &IPART};
+  std::int32_t* targets[2] = {&NPART, &FIRST};
   for (std::size_t i = 0; i < 2; ++i) {
     const std::string where = "command line argument " + std::to_string(i + 1);
     if (i >= positional.size()) {
       throw InputError(where, 0, names[i], "no argument",
                        "the particle count and the particle number (one-particle mode)");
     }
-    ListReader in(where, positional[i].substr(0, 40));
+    const std::string& text = positional[i];
+    // A dash after the first character makes a block of particles, A-B.
+    if (i == 1 && text.find('-', 1) != std::string::npos) {
+      if (!read_block(text, FIRST, LAST)) {
+        throw InputError(where, 0, names[i], "\"" + text.substr(0, 40) + "\"",
+                         "a particle number, or a block A-B of particle numbers");
+      }
+      return;
+    }
+    ListReader in(where, text.substr(0, 40));
     in.read({ListItem::integer(names[i], *targets[i])});
   }
+  LAST = FIRST;
 }
 
 }  // namespace colloidsim

@@ -26,10 +26,11 @@ struct ParameterFile {
 // Throws InputError.
 ParameterFile read_parameter_file(const std::filesystem::path& path);
 
-// One-particle mode: argument 1 into NPART, argument 2 into IPART, each by a
-// free-format read of its text (at most 40 characters). Throws InputError
-// for a missing or unreadable argument.
+// One-particle mode: argument 1 into NPART, argument 2 into the particles to
+// simulate, FIRST..LAST: one number IPART (FIRST = LAST), each read by a
+// free-format read of its text (at most 40 characters), or a block "A-B" of
+// them. Throws InputError for a missing or unreadable argument.
 void read_particle_arguments(const std::vector<std::string>& positional, std::int32_t& NPART,
-                             std::int32_t& IPART);
+                             std::int32_t& FIRST, std::int32_t& LAST);
 
 }  // namespace colloidsim

@@ -115,14 +115,21 @@ void validate_parameters(const ParameterFile& file) {
   }
 }
 
-void validate_particle_number(std::int32_t NPART, std::int32_t IPART) {
+void validate_particle_number(std::int32_t NPART, std::int32_t FIRST, std::int32_t LAST) {
   if (NPART < 1) {
     throw InputError("command line argument 1", 0, "NPART", std::to_string(NPART),
                      "at least 1 particle");
   }
-  if (IPART < 1 || IPART > NPART) {
-    throw InputError("command line argument 2", 0, "IPART", std::to_string(IPART),
-                     "a particle number in 1.." + std::to_string(NPART));
+  const std::string range = "1.." + std::to_string(NPART);
+  if (FIRST == LAST) {
+    if (FIRST < 1 || FIRST > NPART) {
+      throw InputError("command line argument 2", 0, "IPART", std::to_string(FIRST),
+                       "a particle number in " + range);
+    }
+  } else if (FIRST < 1 || FIRST > LAST || LAST > NPART) {
+    throw InputError("command line argument 2", 0, "IPART",
+                     "the block " + std::to_string(FIRST) + "-" + std::to_string(LAST),
+                     "a block A-B with 1 <= A <= B <= NPART = " + std::to_string(NPART));
   }
 }
 

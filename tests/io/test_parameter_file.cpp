@@ -258,15 +258,26 @@ TEST(RestartFile, AShortRecordContinuesOntoTheNextLine) {
   }
 }
 
-TEST(CommandLine, OneParticleArguments) {
-  std::int32_t NPART = 10, IPART = 0;
-  read_particle_arguments({"25", "17"}, NPART, IPART);
+TEST(CommandLine, OneParticleArgumentsAndBlocks) {
+  std::int32_t NPART = 10, FIRST = 0, LAST = 0;
+  read_particle_arguments({"25", "17"}, NPART, FIRST, LAST);
   EXPECT_EQ(NPART, 25);
-  EXPECT_EQ(IPART, 17);
-  EXPECT_THROW(read_particle_arguments({"25"}, NPART, IPART), InputError);
-  EXPECT_THROW(read_particle_arguments({"25", "x"}, NPART, IPART), InputError);
-  EXPECT_THROW(validate_particle_number(25, 26), InputError);
-  EXPECT_NO_THROW(validate_particle_number(25, 25));
+  EXPECT_EQ(FIRST, 17);
+  EXPECT_EQ(LAST, 17);
+  read_particle_arguments({"100", "26-50"}, NPART, FIRST, LAST);
+  EXPECT_EQ(NPART, 100);
+  EXPECT_EQ(FIRST, 26);
+  EXPECT_EQ(LAST, 50);
+  EXPECT_THROW(read_particle_arguments({"25"}, NPART, FIRST, LAST), InputError);
+  for (const char* bad : {"x", "3-x", "3-", "1-2-3", "1--2", "3-99999999999"}) {
+    EXPECT_THROW(read_particle_arguments({"25", bad}, NPART, FIRST, LAST), InputError) << bad;
+  }
+  EXPECT_THROW(validate_particle_number(25, 26, 26), InputError);
+  EXPECT_NO_THROW(validate_particle_number(25, 25, 25));
+  EXPECT_NO_THROW(validate_particle_number(25, 1, 25));
+  for (const auto& [first, last] : {std::pair{0, 5}, {6, 5}, {20, 26}}) {
+    EXPECT_THROW(validate_particle_number(25, first, last), InputError) << first << "-" << last;
+  }
 }
 
 }  // namespace
