@@ -3,7 +3,9 @@
 # another user it prints the apt-get line and stops.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev)
+packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev
+  # the job-array test on a real single-node Slurm cluster
+  slurm-wlm munge)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# End to end on a real Slurm: starts a single-node cluster from Debian's
+# packages, submits examples/cluster as a job array of four blocks with a
+# dependent merge job, waits for it, and compares the merged flux files and
+# every trajectory file byte for byte with the all-particles run of the same
+# input and seed. Stops every daemon it started, also on failure; a cluster
+# that cannot start fails the test with the daemons' logs.
+#   tests/cluster/slurm_job_array.sh path/to/colloidsim
+set -euo pipefail
+program=$(realpath "$1")
+top=$(cd "$(dirname "$0")/../.." && pwd)
+scratch=$(mktemp -d)
+trap '"$top/scripts/slurm-cluster.sh" stop "$scratch/slurm"; rm -rf "$scratch"' EXIT
+
+"$top/scripts/slurm-cluster.sh" start "$scratch/slurm"
+source "$scratch/slurm/env"
+
+run="$scratch/run"
+mkdir -p "$run"
+cp "$top/examples/cluster/INPUT.IN" "$run/"
+# Ten particles in blocks of three: 1-3, 4-6, 7-9, 10.
+submitted=$(COLLOIDSIM="$program" "$top/examples/cluster/submit.sh" --seed 11 --block-size 3 "$run")
+echo "$submitted"
+merge_job=$(echo "$submitted" | awk '{print $NF}')
+
+deadline=$((SECONDS + 150))
+while squeue -h -j "$merge_job" 2> /dev/null | grep -q .; do
+  if squeue -h -j "$merge_job" -o '%r' | grep -q DependencyNeverSatisfied; then
+    echo "a block failed; its output:" >&2
+    tail -n 20 "$run"/slurm-*.out >&2 || true
+    exit 1
+  fi
+  if [ $SECONDS -ge $deadline ]; then
+    echo "the jobs did not finish within 150 s" >&2
+    squeue >&2 || true
+    tail -n 40 "$scratch/slurm/slurmctld.log" >&2 || true
+    exit 1
+  fi
+  sleep 1
+done
+for name in FLUXEX.OUT FLUXATT.OUT FLUXREM.OUT; do
+  [ -f "$run/$name" ] || { echo "the merge job wrote no $name" >&2; cat "$run"/slurm-*-merge.out >&2; exit 1; }
+done
+
+all="$scratch/all"
+mkdir -p "$all"
+sed '7s/.*/10 0 0/' "$top/examples/cluster/INPUT.IN" > "$all/INPUT.IN"
+(cd "$all" && "$program" --seed 11 --quiet > console.txt)
+
+status=0
+for file in "$all"/FLUX*.OUT "$all"/VORNEKTRAJ*.OUT; do
+  name=$(basename "$file")
+  cmp -s "$file" "$run/$name" || { echo "$name differs from the all-particles run" >&2; status=1; }
+done
+count=$(ls "$run"/VORNEKFLUX*.OUT | wc -l)
+[ "$count" -eq 30 ] || { echo "expected 30 numbered flux files, found $count" >&2; status=1; }
+[ $status -eq 0 ] && echo "merged job array = all-particles run, byte for byte"
+exit $status
