@@ -65,6 +65,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
 std::string usage_text() {
   return "Usage: colloidsim [options]                     all particles (CLUSTER = 0)\n"
          "       colloidsim [options] NPART IPART         one particle (CLUSTER = 1)\n"
+         "       colloidsim summary [DIR] [--json]        report on a finished run\n"
+         "                                                (see colloidsim summary --help)\n"
          "\n"
          "Simulates colloid-particle trajectories around one collector grain of a\n"
          "granular bed. Reads INPUT.IN from the working directory and writes the\n"

@@ -3,7 +3,8 @@
 # another user it prints the apt-get line and stops.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev)
+packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev
+  python3 python3-numpy python3-matplotlib python3-pytest)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
