@@ -376,7 +376,10 @@ FluxFile read_flux_file(const std::filesystem::path& path, FluxFamily family,
   }
   int bad_line = 0;
   std::string error;
-  if (!read_echo(lines, file.echo, bad_line, error)) problem(bad_line, error);
+  if (!read_echo(lines, file.echo, bad_line, error)) {
+    problem(bad_line, error);
+    file.echo.items.clear();  // reported once; not compared with other files
+  }
   if (lines[4] != reference_legend()) problem(5, "found another line; expected the fate legend \"ATTACHK1=EXIT,...\"");
   if (lines[5] != reference_header()) problem(6, "found another line; expected the column header \"PARTICLE   ATTACHK ...\"");
   if (lines.size() == HEADING_LINES && !last_has_end) problem(6, "the column header has no line end");
@@ -398,7 +401,7 @@ FluxFile read_flux_file(const std::filesystem::path& path, FluxFamily family,
                           std::to_string(row.record.ATTACHK) + ", which belongs in the " +
                           FLUX_FAMILY_NAMES[static_cast<std::size_t>(
                               flux_family_of(row.record.ATTACHK))] +
-                          " files, not in a " + FLUX_FAMILY_NAMES[family_index] + " file");
+                          " files, not the " + FLUX_FAMILY_NAMES[family_index] + " files");
       continue;
     }
     row.text = std::string(lines[i]);
@@ -487,7 +490,7 @@ RunFiles read_run_files(const std::filesystem::path& directory, RunFileChoice ch
   if (run.files.empty()) return run;
 
   std::size_t first = 0;
-  while (first + 1 < run.files.size() && run.files[first].echo.text.empty()) ++first;
+  while (first + 1 < run.files.size() && run.files[first].echo.items.empty()) ++first;
   run.echo = run.files[first].echo;
   if (const RunEcho::Item* item = run.echo.find("NPART")) {
     std::int32_t NPART = 0;
@@ -496,7 +499,7 @@ RunFiles read_run_files(const std::filesystem::path& directory, RunFileChoice ch
   std::map<std::int32_t, std::pair<std::size_t, int>> seen;  // particle -> file, line
   for (std::size_t i = 0; i < run.files.size(); ++i) {
     FluxFile& file = run.files[i];
-    if (!file.echo.text.empty() && file.echo.text != run.echo.text) {
+    if (!file.echo.items.empty() && !run.echo.items.empty() && file.echo.text != run.echo.text) {
       run.problems.push_back({file.name, 0,
                               echo_difference(file.echo, run.echo, run.files[first].name)});
     }

@@ -77,7 +77,7 @@ struct FluxRow {
 struct FluxFile {
   std::string name;  // file name within its directory
   FluxFamily family = FluxFamily::EX;
-  RunEcho echo;
+  RunEcho echo;      // no items when the echo is not this program's (reported)
   std::vector<FluxRow> rows;
 };
 
@@ -121,8 +121,8 @@ struct RunFiles {
   // The files read: all-particles EX, ATT, REM; numbered by particle
   // number, then EX, ATT, REM. FluxRow::file indexes this list.
   std::vector<FluxFile> files;
-  // The run's echo: that of the first file read that has one. Every other
-  // file's echo is compared with it.
+  // The run's echo: that of the first file read whose echo is whole. Every
+  // other file's whole echo is compared with it.
   RunEcho echo;
   // NPART of the echo (in one-particle runs the command line's particle
   // count); 0 when the echo has none.

@@ -125,8 +125,9 @@ Proportion wilson_proportion(std::int64_t count, std::int64_t n) {
   const double centre = (f + z2 / (2.0 * N)) / denominator;
   const double half = Z95 * std::sqrt(f * (1.0 - f) / N + z2 / (4.0 * N * N)) / denominator;
   p.fraction = f;
-  p.low = std::max(0.0, centre - half);
-  p.high = std::min(1.0, centre + half);
+  // The bounds at 0 and 1 are exact; rounding would leave them a few ulp away.
+  p.low = count == 0 ? 0.0 : std::max(0.0, centre - half);
+  p.high = count == n ? 1.0 : std::min(1.0, centre + half);
   return p;
 }
 
