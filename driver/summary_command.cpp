@@ -31,7 +31,7 @@ std::string summary_usage_text() {
          "    with FG = GRAVFACT (4/3) pi AP^3 (RHOP - RHOW) g is the Stokes settling\n"
          "    velocity along the flow (-z): +FG/M3 for CBGRAV 1, -FG/M3 for 2, 0 for\n"
          "    3 and 4. Its 95 % interval is f's Wilson interval times the same\n"
-         "    factors; undefined when VSUP + v_s <= 0;\n"
+         "    factors; undefined unless VSUP > 0 and VSUP + v_s > 0;\n"
          "  - per family the 10th, 50th, 90th percentile of the residence time\n"
          "    PTIMEOUT - PTIMEIN, the shares of TBULK, TNEAR, TFRIC, the mean NSVISIT;\n"
          "  - attached particles per 10-degree bin of the polar angle of their final\n"

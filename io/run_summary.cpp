@@ -272,7 +272,7 @@ void append_summary_text(std::string& out, const RunSummary& s) {
   efficiency_line("attached (fates 2, 4, 6)", s.attached);
   efficiency_line("retained (fates 2, 4, 5, 6)", s.retained);
   if (!std::isfinite(s.flow_factor)) {
-    out += "  (not defined: VSUP + v_s is not positive)\n";
+    out += "  (eta is defined for VSUP > 0 and VSUP + v_s > 0 only)\n";
   }
 
   out += "\nAttachment positions (fates 2, 4, 6) over the polar angle from the forward\n"

@@ -40,7 +40,8 @@ struct FamilySummary {
 //   eta = f (RLIM / AG)^2 (VSUP + v_s) / VSUP,
 // the injection disc over the collector's projected area, times the flux
 // through the disc relative to the fluid's. The 95 % interval is f's Wilson
-// interval times the same factors. Undefined (NaN) when VSUP + v_s <= 0.
+// interval times the same factors. Undefined (NaN) unless VSUP > 0 and
+// VSUP + v_s > 0.
 struct Efficiency {
   Proportion fraction;
   double value = 0, low = 0, high = 0;
