@@ -11,7 +11,8 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 
 
 def _program():
-    program = os.environ.get("COLLOIDSIM", os.path.join(ROOT, "build", "colloidsim"))
+    # Absolute, since the examples run in their own directories.
+    program = os.path.abspath(os.environ.get("COLLOIDSIM", os.path.join(ROOT, "build", "colloidsim")))
     if not os.access(program, os.X_OK):
         pytest.fail(f"no colloidsim program at {program}; build it or set COLLOIDSIM")
     return program
