@@ -73,8 +73,7 @@ int run_summary_command(const std::vector<std::string>& args, const std::filesys
     const std::string shown = positional.empty() ? "." : positional.front();
     const RunFiles run = read_run_files(workdir / shown);
     if (!run.problems.empty()) {
-      std::string message = "colloidsim: " + shown + ": " +
-                            std::to_string(run.problems.size()) +
+      std::string message = "colloidsim: " + shown + ": " + std::to_string(run.problems.size()) +
                             (run.problems.size() == 1 ? " problem" : " problems") +
                             " in the run files; expected the files of one run, each row whole:\n";
       for (std::size_t i = 0; i < run.problems.size() && i < LISTED_PROBLEMS; ++i) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -14,7 +13,6 @@
 #include <system_error>
 
 #include "common/input_error.h"
-#include "common/run_constants.h"
 #include "common/run_parameters.h"
 #include "io/echo.h"
 
@@ -26,11 +24,11 @@ constexpr int HEADING_LINES = 6;  // echo (4), legend, column header
 constexpr std::size_t FLUX_FIELDS = 31;
 
 const char* const FLUX_FIELD_TITLES[FLUX_FIELDS] = {
-    "PARTICLE", "ATTACHK",   "XINIT(m)", "YINIT(m)", "RINJ(m)",    "ZINIT(m)",    "RINIT(m)",
-    "HINIT(m)", "XOUT(m)",   "YOUT(m)",  "ZOUT(m)",  "ROUT(m)",    "HOUT(m)",     "ETIME(s)",
-    "PTIMEIN(s)", "PTIMEOUT(s)", "TBULK(s)", "TNEAR(s)", "TFRIC(s)", "NSVISIT", "FRICVISIT",
-    "ACONT(m)", "RZOI(m)",   "AFRACT",   "HETTYPE",  "HETFLAG",    "NSVEL(m/s)",  "HAVE(m)",
-    "XINNS(m)", "YINNS(m)",  "ZINNS(m)"};
+    "PARTICLE",   "ATTACHK",     "XINIT(m)", "YINIT(m)", "RINJ(m)",  "ZINIT(m)",   "RINIT(m)",
+    "HINIT(m)",   "XOUT(m)",     "YOUT(m)",  "ZOUT(m)",  "ROUT(m)",  "HOUT(m)",    "ETIME(s)",
+    "PTIMEIN(s)", "PTIMEOUT(s)", "TBULK(s)", "TNEAR(s)", "TFRIC(s)", "NSVISIT",    "FRICVISIT",
+    "ACONT(m)",   "RZOI(m)",     "AFRACT",   "HETTYPE",  "HETFLAG",  "NSVEL(m/s)", "HAVE(m)",
+    "XINNS(m)",   "YINNS(m)",    "ZINNS(m)"};
 
 const char* const ALL_PARTICLES_NAMES[3] = {"FLUXEX.OUT", "FLUXATT.OUT", "FLUXREM.OUT"};
 const char* const NUMBERED_PREFIXES[3] = {"VORNEKFLUXEX.", "VORNEKFLUXATT.", "VORNEKFLUXREM."};
@@ -61,7 +59,8 @@ bool parse_fixed_integer(std::string_view text, std::int32_t& value) {
   std::int64_t v = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
   if (ec != std::errc() || end != text.data() + text.size()) return false;
-  if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max()) {
+  if (v < std::numeric_limits<std::int32_t>::min() ||
+      v > std::numeric_limits<std::int32_t>::max()) {
     return false;
   }
   value = static_cast<std::int32_t>(v);
@@ -151,7 +150,8 @@ bool read_echo(const std::vector<std::string_view>& lines, RunEcho& echo, int& b
       }
       const RunEcho::Item& expected = layout.items[i];
       if (item.label != expected.label) {
-        error = "found the echo label " + in_quotes(item.label) + "; expected " + in_quotes(expected.label);
+        error = "found the echo label " + in_quotes(item.label) + "; expected " +
+                in_quotes(expected.label);
         return false;
       }
       double real = 0;
@@ -169,9 +169,8 @@ bool read_echo(const std::vector<std::string_view>& lines, RunEcho& echo, int& b
                       [&](const RunEcho::Item& item) { return item.line <= k + 1; }));
     if (echo.items.size() != expected_count) {
       bad_line = k + 1;
-      error = "found " + std::to_string(echo.items.size() - before) +
-              " echo items; expected the " + std::to_string(expected_count - before) +
-              " items this program writes on this line";
+      error = "found " + std::to_string(echo.items.size() - before) + " echo items; expected the " +
+              std::to_string(expected_count - before) + " items this program writes on this line";
       return false;
     }
   }
@@ -196,9 +195,9 @@ std::string reference_header() {
 std::string echo_difference(const RunEcho& here, const RunEcho& there, const std::string& other) {
   for (std::size_t i = 0; i < here.items.size() && i < there.items.size(); ++i) {
     if (here.items[i].value != there.items[i].value) {
-      return "its echo differs from that of " + other + " (a file of another run): " +
-             here.items[i].label + " is " + here.items[i].value + " here, " +
-             there.items[i].value + " there";
+      return "its echo differs from that of " + other +
+             " (a file of another run): " + here.items[i].label + " is " + here.items[i].value +
+             " here, " + there.items[i].value + " there";
     }
   }
   return "its echo differs from that of " + other + " (a file of another run)";
@@ -249,7 +248,9 @@ const RunEcho::Item* RunEcho::find(std::string_view label) const {
 double RunEcho::real(std::string_view label, const std::string& file) const {
   const Item* item = find(label);
   double value = 0;
-  if (!item) throw InputError(file, 0, std::string(label), "no such echo item", "the echo of a run");
+  if (!item) {
+    throw InputError(file, 0, std::string(label), "no such echo item", "the echo of a run");
+  }
   if (!parse_fixed_real(item->value, value)) {
     throw InputError(file, item->line, std::string(label), in_quotes(item->value), "a real number");
   }
@@ -259,7 +260,9 @@ double RunEcho::real(std::string_view label, const std::string& file) const {
 std::int32_t RunEcho::integer(std::string_view label, const std::string& file) const {
   const Item* item = find(label);
   std::int32_t value = 0;
-  if (!item) throw InputError(file, 0, std::string(label), "no such echo item", "the echo of a run");
+  if (!item) {
+    throw InputError(file, 0, std::string(label), "no such echo item", "the echo of a run");
+  }
   if (!parse_fixed_integer(item->value, value)) {
     throw InputError(file, item->line, std::string(label), in_quotes(item->value), "an integer");
   }
@@ -325,9 +328,9 @@ bool parse_flux_row(std::string_view text, FluxRecord& r, std::string& error) {
   if (f[k].size() != 1 || f[k][0] < '1' || f[k][0] > '6') return fail("a fate code 1..6");
   r.ATTACHK = f[k][0] - '0';
   ++k;
-  for (double* target : {&r.XINIT, &r.YINIT, &r.RINJ, &r.ZINIT, &r.RINIT, &r.HINIT, &r.XOUT,
-                         &r.YOUT, &r.ZOUT, &r.ROUT, &r.HOUT, &r.ELAPSED, &r.PTIMEIN, &r.PTIMEOUT,
-                         &r.TBULK, &r.TNEAR, &r.TFRIC}) {
+  for (double* target :
+       {&r.XINIT, &r.YINIT, &r.RINJ, &r.ZINIT, &r.RINIT, &r.HINIT, &r.XOUT, &r.YOUT, &r.ZOUT,
+        &r.ROUT, &r.HOUT, &r.ELAPSED, &r.PTIMEIN, &r.PTIMEOUT, &r.TBULK, &r.TNEAR, &r.TFRIC}) {
     if (!real(*target)) return false;
   }
   if (!integer(r.NSVISIT) || !integer(r.FRICVISIT)) return false;
@@ -380,9 +383,15 @@ FluxFile read_flux_file(const std::filesystem::path& path, FluxFamily family,
     problem(bad_line, error);
     file.echo.items.clear();  // reported once; not compared with other files
   }
-  if (lines[4] != reference_legend()) problem(5, "found another line; expected the fate legend \"ATTACHK1=EXIT,...\"");
-  if (lines[5] != reference_header()) problem(6, "found another line; expected the column header \"PARTICLE   ATTACHK ...\"");
-  if (lines.size() == HEADING_LINES && !last_has_end) problem(6, "the column header has no line end");
+  if (lines[4] != reference_legend()) {
+    problem(5, "found another line; expected the fate legend \"ATTACHK1=EXIT,...\"");
+  }
+  if (lines[5] != reference_header()) {
+    problem(6, "found another line; expected the column header \"PARTICLE   ATTACHK ...\"");
+  }
+  if (lines.size() == HEADING_LINES && !last_has_end) {
+    problem(6, "the column header has no line end");
+  }
 
   const int family_index = static_cast<int>(family);
   for (std::size_t i = HEADING_LINES; i < lines.size(); ++i) {
@@ -397,11 +406,11 @@ FluxFile read_flux_file(const std::filesystem::path& path, FluxFamily family,
       continue;
     }
     if (flux_family_of(row.record.ATTACHK) != family) {
-      problem(number, "particle " + std::to_string(row.record.IPART) + " has fate " +
-                          std::to_string(row.record.ATTACHK) + ", which belongs in the " +
-                          FLUX_FAMILY_NAMES[static_cast<std::size_t>(
-                              flux_family_of(row.record.ATTACHK))] +
-                          " files, not the " + FLUX_FAMILY_NAMES[family_index] + " files");
+      problem(number,
+              "particle " + std::to_string(row.record.IPART) + " has fate " +
+                  std::to_string(row.record.ATTACHK) + ", which belongs in the " +
+                  FLUX_FAMILY_NAMES[static_cast<std::size_t>(flux_family_of(row.record.ATTACHK))] +
+                  " files, not the " + FLUX_FAMILY_NAMES[family_index] + " files");
       continue;
     }
     row.text = std::string(lines[i]);
@@ -437,7 +446,9 @@ RunFiles read_run_files(const std::filesystem::path& directory, RunFileChoice ch
       if (name == ALL_PARTICLES_NAMES[f]) all_particles_present[f] = true;
     }
     int family = 0;
-    if (const auto n = numbered_particle(name, family)) numbered[*n][static_cast<std::size_t>(family)] = true;
+    if (const auto n = numbered_particle(name, family)) {
+      numbered[*n][static_cast<std::size_t>(family)] = true;
+    }
   }
   const bool any_all_particles =
       all_particles_present[0] || all_particles_present[1] || all_particles_present[2];
@@ -471,18 +482,21 @@ RunFiles read_run_files(const std::filesystem::path& directory, RunFileChoice ch
     for (const auto& [n, present] : numbered) {
       std::string some;
       for (int f = 0; f < 3; ++f) {
-        if (present[static_cast<std::size_t>(f)]) some = NUMBERED_PREFIXES[f] + std::to_string(n) + ".OUT";
+        if (present[static_cast<std::size_t>(f)]) {
+          some = NUMBERED_PREFIXES[f] + std::to_string(n) + ".OUT";
+        }
       }
       for (int f = 0; f < 3; ++f) {
         const std::string name = NUMBERED_PREFIXES[f] + std::to_string(n) + ".OUT";
         if (!present[static_cast<std::size_t>(f)]) {
           run.problems.push_back(
-              {name, 0, "missing; a one-particle run writes three numbered flux files, and " +
-                            some + " is here"});
+              {name, 0,
+               "missing; a one-particle run writes three numbered flux files, and " + some +
+                   " is here"});
           continue;
         }
-        run.files.push_back(read_flux_file(directory / name, static_cast<FluxFamily>(f),
-                                           run.problems));
+        run.files.push_back(
+            read_flux_file(directory / name, static_cast<FluxFamily>(f), run.problems));
         file_particle.push_back(n);
       }
     }
@@ -500,8 +514,8 @@ RunFiles read_run_files(const std::filesystem::path& directory, RunFileChoice ch
   for (std::size_t i = 0; i < run.files.size(); ++i) {
     FluxFile& file = run.files[i];
     if (!file.echo.items.empty() && !run.echo.items.empty() && file.echo.text != run.echo.text) {
-      run.problems.push_back({file.name, 0,
-                              echo_difference(file.echo, run.echo, run.files[first].name)});
+      run.problems.push_back(
+          {file.name, 0, echo_difference(file.echo, run.echo, run.files[first].name)});
     }
     for (std::size_t k = 0; k < file.rows.size(); ++k) {
       FluxRow& row = file.rows[k];
@@ -520,8 +534,8 @@ RunFiles read_run_files(const std::filesystem::path& directory, RunFileChoice ch
         continue;
       }
       if (run.NPART > 0 && IPART > run.NPART) {
-        problem("particle " + std::to_string(IPART) + " is not one of 1..NPART = " +
-                std::to_string(run.NPART));
+        problem("particle " + std::to_string(IPART) +
+                " is not one of 1..NPART = " + std::to_string(run.NPART));
         continue;
       }
       const auto [where, inserted] = seen.try_emplace(IPART, i, row.line);

@@ -67,9 +67,9 @@ struct RunEcho {
 // One row of a flux file.
 struct FluxRow {
   FluxRecord record;
-  std::string text;        // the line as written, without its "\n"
-  int line = 0;            // 1-based line in its file
-  std::size_t file = 0;    // index of its file in RunFiles::files (0 for a single file)
+  std::string text;      // the line as written, without its "\n"
+  int line = 0;          // 1-based line in its file
+  std::size_t file = 0;  // index of its file in RunFiles::files (0 for a single file)
 };
 
 // One flux file. rows holds the well-formed rows in file order; a row that
@@ -77,7 +77,7 @@ struct FluxRow {
 struct FluxFile {
   std::string name;  // file name within its directory
   FluxFamily family = FluxFamily::EX;
-  RunEcho echo;      // no items when the echo is not this program's (reported)
+  RunEcho echo;  // no items when the echo is not this program's (reported)
   std::vector<FluxRow> rows;
 };
 
@@ -108,8 +108,8 @@ enum class RunLayout {
 };
 
 enum class RunFileChoice {
-  Automatic,     // the all-particles files when any of them exists (a merged run keeps
-                 // its numbered files beside them), otherwise the numbered files
+  Automatic,  // the all-particles files when any of them exists (a merged run keeps
+              // its numbered files beside them), otherwise the numbered files
   AllParticles,
   Numbered,
 };

@@ -18,12 +18,9 @@ constexpr double Z95 = 1.959963984540054;  // standard normal quantile at 0.975
 constexpr double DEGREES_PER_RADIAN = 57.29577951308232;
 
 const char* const FATE_TEXT[6] = {
-    "left the cell",
-    "attached: perfect sink or torque",
-    "unresolved at TTIME",
-    "torque with slow motion",
-    "near surface, slow motion",
-    "crashed below H0",
+    "left the cell",           "attached: perfect sink or torque",
+    "unresolved at TTIME",     "torque with slow motion",
+    "near surface, slow motion", "crashed below H0",
 };
 const char* const FAMILY_FATES[3] = {"fate 1", "fates 2, 4, 6", "fates 3, 5"};
 
@@ -167,8 +164,7 @@ RunSummary summarize(const RunFiles& run, const std::string& directory_shown) {
       contact += r.TFRIC;
       visits += r.NSVISIT;
       if (r.ATTACHK == 2 || r.ATTACHK == 4 || r.ATTACHK == 6) {
-        const double theta =
-            std::atan2(std::hypot(r.XOUT, r.YOUT), r.ZOUT) * DEGREES_PER_RADIAN;
+        const double theta = std::atan2(std::hypot(r.XOUT, r.YOUT), r.ZOUT) * DEGREES_PER_RADIAN;
         if (std::isfinite(theta)) {
           const int bin = std::min(ANGLE_BINS - 1, static_cast<int>(theta / 10.0));
           ++s.attachment_angle[static_cast<std::size_t>(bin)];
@@ -202,9 +198,8 @@ RunSummary summarize(const RunFiles& run, const std::string& directory_shown) {
   const double through_disc = VSUP + s.settling_velocity;
   s.flow_factor = VSUP > 0 && through_disc > 0 ? through_disc / VSUP : NaN;
   const double factor = s.disc_ratio * s.flow_factor;
-  s.attached = efficiency_of(wilson_proportion(fate_counts[1] + fate_counts[3] + fate_counts[5],
-                                               s.finished),
-                             factor);
+  s.attached = efficiency_of(
+      wilson_proportion(fate_counts[1] + fate_counts[3] + fate_counts[5], s.finished), factor);
   s.retained = efficiency_of(
       wilson_proportion(fate_counts[1] + fate_counts[3] + fate_counts[4] + fate_counts[5],
                         s.finished),
@@ -220,13 +215,13 @@ void append_summary_text(std::string& out, const RunSummary& s) {
     out += "  files: " + std::to_string(s.files.size()) +
            " numbered VORNEKFLUX{EX,ATT,REM}.n.OUT (one-particle runs)\n";
   }
-  out += "  particles: " + std::to_string(s.finished) + " finished of NPART = " +
-         std::to_string(s.NPART);
+  out += "  particles: " + std::to_string(s.finished) +
+         " finished of NPART = " + std::to_string(s.NPART);
   if (s.missing == 0) {
     out += ", none missing\n";
   } else {
-    out += ", " + std::to_string(s.missing) + " missing: " + ranges_text(s.missing_ranges, 20) +
-           "\n";
+    out +=
+        ", " + std::to_string(s.missing) + " missing: " + ranges_text(s.missing_ranges, 20) + "\n";
   }
 
   out += "\nFates (fraction of the finished particles, 95 % Wilson interval)\n";
@@ -258,8 +253,8 @@ void append_summary_text(std::string& out, const RunSummary& s) {
   }
 
   out += "\nSingle-collector efficiency eta = f (RLIM/AG)^2 (VSUP + v_s)/VSUP\n";
-  out += "  v_s = " + number(s.settling_velocity) +
-         " m/s (Stokes settling velocity along the flow)\n";
+  out +=
+      "  v_s = " + number(s.settling_velocity) + " m/s (Stokes settling velocity along the flow)\n";
   out += "  (RLIM/AG)^2 = " + number(s.disc_ratio) +
          ", (VSUP + v_s)/VSUP = " + number(s.flow_factor, "%.6g") + "\n";
   out += "  the 95 % interval is the Wilson interval of f times the same factors\n";
@@ -275,8 +270,9 @@ void append_summary_text(std::string& out, const RunSummary& s) {
     out += "  (eta is defined for VSUP > 0 and VSUP + v_s > 0 only)\n";
   }
 
-  out += "\nAttachment positions (fates 2, 4, 6) over the polar angle from the forward\n"
-         "stagnation point, 10-degree bins\n";
+  out +=
+      "\nAttachment positions (fates 2, 4, 6) over the polar angle from the forward\n"
+      "stagnation point, 10-degree bins\n";
   for (int b = 0; b < ANGLE_BINS; ++b) {
     out += "  " + right(std::to_string(10 * b), 3) + " - " + right(std::to_string(10 * b + 10), 3) +
            " deg" + right(std::to_string(s.attachment_angle[static_cast<std::size_t>(b)]), 9) +

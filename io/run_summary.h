@@ -28,12 +28,12 @@ Proportion wilson_proportion(std::int64_t count, std::int64_t n);
 double quantile(std::vector<double>& values, double q);
 
 struct FamilySummary {
-  Proportion particles;          // of the finished particles
+  Proportion particles;  // of the finished particles
   // Residence time PTIMEOUT - PTIMEIN (s): 10th, 50th and 90th percentile.
   double residence_p10 = 0, residence_median = 0, residence_p90 = 0;
   // Shares of the family's summed TBULK + TNEAR + TFRIC spent in each regime.
   double share_bulk = 0, share_near = 0, share_contact = 0;
-  double mean_NSVISIT = 0;       // mean entries into the near-surface regime
+  double mean_NSVISIT = 0;  // mean entries into the near-surface regime
 };
 
 // The single-collector efficiency of a fraction f of the injected particles:
@@ -57,8 +57,8 @@ struct RunSummary {
   std::int64_t finished = 0;
   std::int64_t missing = 0;
   std::vector<std::pair<std::int32_t, std::int32_t>> missing_ranges;
-  std::array<Proportion, 6> fates;           // fate 1..6 at index 0..5
-  std::array<FamilySummary, 3> families;     // EX, ATT, REM
+  std::array<Proportion, 6> fates;        // fate 1..6 at index 0..5
+  std::array<FamilySummary, 3> families;  // EX, ATT, REM
   // Stokes settling velocity along the flow (-z), m/s:
   //   v_s = FG / M3 along the flow for CBGRAV 1, against it for 2, 0 for 3 and 4,
   //   FG = GRAVFACT (4/3) pi AP^3 (RHOP - RHOW) g, M3 = 6 pi VISC AP.

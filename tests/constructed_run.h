@@ -48,11 +48,11 @@ inline const char* const ALL_FLUX_NAMES[3] = {"FLUXEX.OUT", "FLUXATT.OUT", "FLUX
 inline const char* const NUMBERED_FLUX_PREFIXES[3] = {"VORNEKFLUXEX.", "VORNEKFLUXATT.",
                                                       "VORNEKFLUXREM."};
 
-// FLUXEX.OUT, FLUXATT.OUT and FLUXREM.OUT holding rows in the given order.
-inline void write_all_particles_run(const std::filesystem::path& dir, const RunParameters& p,
+// FLUXEX.OUT, FLUXATT.OUT and FLUXREM.OUT: head (echo, legend, column
+// header), then the rows in the given order.
+inline void write_all_particles_run(const std::filesystem::path& dir, const std::string& head,
                                     const std::vector<FluxRecord>& rows) {
-  std::string text[3];
-  for (auto& t : text) t = flux_head(p);
+  std::string text[3] = {head, head, head};
   for (const FluxRecord& r : rows) {
     append_flux_record(text[static_cast<int>(flux_family_of(r.ATTACHK))], r);
   }
@@ -61,11 +61,11 @@ inline void write_all_particles_run(const std::filesystem::path& dir, const RunP
 
 // The three numbered flux files of each row's particle, as one-particle runs
 // write them.
-inline void write_numbered_run(const std::filesystem::path& dir, const RunParameters& p,
+inline void write_numbered_run(const std::filesystem::path& dir, const std::string& head,
                                const std::vector<FluxRecord>& rows) {
   for (const FluxRecord& r : rows) {
     for (int f = 0; f < 3; ++f) {
-      std::string text = flux_head(p);
+      std::string text = head;
       if (static_cast<int>(flux_family_of(r.ATTACHK)) == f) append_flux_record(text, r);
       write_text(dir / numbered_name_one_particle(NUMBERED_FLUX_PREFIXES[f], r.IPART), text);
     }

@@ -96,7 +96,7 @@ TEST(Summary, KnownFatesGiveHandComputedCountsIntervalsAndEfficiency) {
     RunParameters p = favorable_parameters(12);
     p.CBGRAV = std::stoi(g.CBGRAV);
     const fs::path dir = fresh_directory(std::string("summary-known-") + g.CBGRAV);
-    testing::write_all_particles_run(dir, p, known_fates());
+    testing::write_all_particles_run(dir, testing::flux_head(p), known_fates());
     const RunFiles run = read_run_files(dir);
     ASSERT_TRUE(run.problems.empty());
     const RunSummary s = summarize(run, "known");
@@ -104,7 +104,8 @@ TEST(Summary, KnownFatesGiveHandComputedCountsIntervalsAndEfficiency) {
     EXPECT_EQ(s.NPART, 12);
     EXPECT_EQ(s.finished, 10);
     EXPECT_EQ(s.missing, 2);
-    EXPECT_EQ(s.missing_ranges, (std::vector<std::pair<std::int32_t, std::int32_t>>{{5, 5}, {12, 12}}));
+    EXPECT_EQ(s.missing_ranges,
+              (std::vector<std::pair<std::int32_t, std::int32_t>>{{5, 5}, {12, 12}}));
     const std::int64_t fates[6] = {3, 2, 1, 1, 2, 1};
     for (int k = 0; k < 6; ++k) {
       EXPECT_EQ(s.fates[k].count, fates[k]) << "fate " << k + 1;
@@ -128,9 +129,9 @@ TEST(Summary, KnownFatesGiveHandComputedCountsIntervalsAndEfficiency) {
     }
   }
 
-  RunParameters p = favorable_parameters(12);
   const fs::path dir = fresh_directory("summary-known");
-  testing::write_all_particles_run(dir, p, known_fates());
+  testing::write_all_particles_run(dir, testing::flux_head(favorable_parameters(12)),
+                                   known_fates());
   const RunSummary s = summarize(read_run_files(dir), "known");
   // Linear interpolation between order statistics: EX 10, 20, 40 s gives
   // p10 = 10 + 0.2 * 10, p90 = 20 + 0.8 * 20; ATT 1, 2, 3, 4 s gives 1.3, 2.5, 3.7.
@@ -156,24 +157,18 @@ TEST(Summary, KnownFatesGiveHandComputedCountsIntervalsAndEfficiency) {
        {"  particles: 10 finished of NPART = 12, 2 missing: 5, 12\n",
         "  4 torque with slow motion                   1    0.1000  0.0179 - 0.4042\n",
         "  ATT (fates 2, 4, 6)                         4    0.4000  0.1682 - 0.6873\n",
-        "  attached (fates 2, 4, 6)      f = 0.4000   eta = 0.0155   95 % interval 0.006516 - 0.02663\n",
+        "  attached (fates 2, 4, 6)      f = 0.4000   eta = 0.0155   95 % interval 0.006516 - "
+        "0.02663\n",
         "   40 -  50 deg        1\n"}) {
     EXPECT_NE(text.out.find(line), std::string::npos) << line << "in\n" << text.out;
   }
   const Outcome json = program({"summary", "--json", dir.string()}, ".");
   EXPECT_EQ(json.status, 0);
-  for (const char* key :
-       {"\"directory\": ", "\"layout\": \"all-particles\"", "\"file_count\": 3", "\"NPART\": 12",
-        "\"finished\": 10", "\"missing\": 2", "\"missing_ranges\": [[5, 5], [12, 12]]",
-        "\"fates\": {", "\"4\": {\"count\": 1, \"fraction\": 0.1, \"interval\": [",
-        "\"families\": {", "\"ATT\": {\"count\": 4, \"fraction\": 0.4, \"interval\": [",
-        "\"residence_time_s\": {\"p10\": 12, \"median\": 20, \"p90\": 36}",
-        "\"time_share\": {\"bulk\": 0.75, \"near_surface\": 0.25, \"contact\": 0}",
-        "\"mean_NSVISIT\": 3}", "\"efficiency\": {", "\"settling_velocity_m_s\": 3.11166",
-        "\"disc_ratio\": 0.0384467", "\"flow_factor\": 1.00777", "\"attached\": {\"count\": 4",
-        "\"efficiency\": 0.0154983", "\"efficiency_interval\": [0.00651628", "\"retained\": {",
-        "\"attachment_angle\": {\"bin_width_deg\": 10, \"counts\": [1, 0, 0, 0, 1, 0, 0, 0, 0, 1, "
-        "0, 0, 0, 0, 0, 0, 0, 1]}"}) {
+  // Every key is checked by the Python tests, which read the object.
+  for (const char* key : {"\"layout\": \"all-particles\"", "\"missing_ranges\": [[5, 5], [12, 12]]",
+                          "\"residence_time_s\": {\"p10\": 12, \"median\": 20, \"p90\": 36}",
+                          "\"efficiency\": 0.0154983",
+                          "\"counts\": [1, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1]"}) {
     EXPECT_NE(json.out.find(key), std::string::npos) << key;
   }
 }
@@ -182,7 +177,8 @@ TEST(Summary, NoRunMixedRunsAndBrokenRowsGiveOneMessageAndStatusOne) {
   const RunParameters p = favorable_parameters(3);
   const auto run_dir = [&](const char* name) {
     const fs::path dir = fresh_directory(std::string("summary-error-") + name);
-    testing::write_all_particles_run(dir, p, {flux_row(1, 1), flux_row(2, 2), flux_row(3, 5)});
+    testing::write_all_particles_run(dir, testing::flux_head(p),
+                                     {flux_row(1, 1), flux_row(2, 2), flux_row(3, 5)});
     return dir;
   };
   const fs::path mixed = run_dir("mixed");
@@ -244,8 +240,8 @@ TEST(Summary, NoRunMixedRunsAndBrokenRowsGiveOneMessageAndStatusOne) {
 TEST(Summary, BothExamplesReadBackByteForByteAlsoAsNumberedFiles) {
   for (const char* example : {"favorable", "heterogeneous"}) {
     const fs::path dir = fresh_directory(std::string("summary-example-") + example);
-    write_text(dir / "INPUT.IN", read_text(testing::source_path(std::string("examples/") +
-                                                                 example + "/INPUT.IN")));
+    write_text(dir / "INPUT.IN",
+               read_text(testing::source_path(std::string("examples/") + example + "/INPUT.IN")));
     ASSERT_EQ(program({"--seed", "1"}, dir).status, 0);
     const RunFiles run = read_run_files(dir);
     ASSERT_TRUE(run.problems.empty()) << describe(run.problems.front());
@@ -273,15 +269,7 @@ TEST(Summary, BothExamplesReadBackByteForByteAlsoAsNumberedFiles) {
     for (const auto& family : run.rows) {
       for (const FluxRow& row : family) rows.push_back(row.record);
     }
-    for (const FluxRecord& r : rows) {
-      for (int f = 0; f < 3; ++f) {
-        std::string text = head;
-        if (static_cast<int>(flux_family_of(r.ATTACHK)) == f) append_flux_record(text, r);
-        write_text(numbered / numbered_name_one_particle(testing::NUMBERED_FLUX_PREFIXES[f],
-                                                         r.IPART),
-                   text);
-      }
-    }
+    testing::write_numbered_run(numbered, head, rows);
     // Particle 7 as a one-particle run writes the same three files.
     write_text(numbered / "INPUT.IN", testing::input_with({{"CLUSTER", "1"}}));
     ASSERT_EQ(program({"--seed", "1", "10", "7"}, numbered).status, 0);

@@ -35,8 +35,9 @@ TEST(FluxRow, ReadsBackWhatTheWriterWrites) {
   // the smallest subnormal, signed zero, NaN and infinities; integers wider
   // than their fields.
   const double inf = std::numeric_limits<double>::infinity();
-  const double values[] = {1.5e-152, -2.5e+200, 5e-324, -0.0, 0.0,
-                           std::numeric_limits<double>::quiet_NaN(), inf, -inf, 0.99999999951};
+  const double values[] = {1.5e-152, -2.5e+200, 5e-324,
+                           -0.0,     0.0,       std::numeric_limits<double>::quiet_NaN(),
+                           inf,      -inf,      0.99999999951};
   for (const double v : values) {
     FluxRecord r = testing::flux_row(1234567, 4);
     r.XINIT = v;
@@ -143,12 +144,15 @@ TEST(RunFiles, EveryProblemIsNamedByFileAndLine) {
        },
        {"FLUXREM.OUT: its echo differs from that of FLUXEX.OUT (a file of another run): "
         "VSUP(m/s) is 0.50000000E-05 here, 0.40000000E-05 there"}},
-      {"missing-file", [&](const fs::path& d) { fs::remove(d / "FLUXREM.OUT"); },
+      {"missing-file",
+       [&](const fs::path& d) { fs::remove(d / "FLUXREM.OUT"); },
        {"FLUXREM.OUT: missing; an all-particles run writes FLUXEX.OUT, FLUXATT.OUT and "
         "FLUXREM.OUT"}},
-      {"echo-label", [&](const fs::path& d) { replace(d / "FLUXATT.OUT", "POROSITY=", "POROSITI="); },
+      {"echo-label",
+       [&](const fs::path& d) { replace(d / "FLUXATT.OUT", "POROSITY=", "POROSITI="); },
        {"FLUXATT.OUT, line 1: found the echo label \"POROSITI\"; expected \"POROSITY\""}},
-      {"echo-value", [&](const fs::path& d) { replace(d / "FLUXATT.OUT", "CBGRAV=  1", "CBGRAV= 1.0"); },
+      {"echo-value",
+       [&](const fs::path& d) { replace(d / "FLUXATT.OUT", "CBGRAV=  1", "CBGRAV= 1.0"); },
        {"FLUXATT.OUT, line 2: found CBGRAV = \"1.0\"; expected an integer"}},
       {"legend",
        [&](const fs::path& d) { replace(d / "FLUXEX.OUT", "ATTACHK6=CRASHED", "ATTACHK6=CRASH"); },
@@ -156,7 +160,8 @@ TEST(RunFiles, EveryProblemIsNamedByFileAndLine) {
   };
   for (const Case& c : cases) {
     const fs::path dir = fresh_directory(std::string("run-files-") + c.name);
-    write_all_particles_run(dir, p, {flux_row(1, 1), flux_row(2, 2), flux_row(3, 5)});
+    write_all_particles_run(dir, testing::flux_head(p),
+                            {flux_row(1, 1), flux_row(2, 2), flux_row(3, 5)});
     c.change(dir);
     const RunFiles run = read_run_files(dir);
     EXPECT_EQ(problem_texts(run), c.problems) << c.name;
@@ -171,10 +176,10 @@ TEST(RunFiles, NumberedFilesAreTheSameRunAsTheAllParticlesFiles) {
   const fs::path all = fresh_directory("run-files-all");
   const fs::path numbered = fresh_directory("run-files-numbered");
   const fs::path merged = fresh_directory("run-files-merged");
-  write_all_particles_run(all, p, rows);
-  write_numbered_run(numbered, p, rows);
-  write_all_particles_run(merged, p, rows);
-  write_numbered_run(merged, p, rows);
+  write_all_particles_run(all, testing::flux_head(p), rows);
+  write_numbered_run(numbered, testing::flux_head(p), rows);
+  write_all_particles_run(merged, testing::flux_head(p), rows);
+  write_numbered_run(merged, testing::flux_head(p), rows);
 
   const RunFiles a = read_run_files(all);
   const RunFiles n = read_run_files(numbered);
