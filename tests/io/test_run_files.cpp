@@ -60,19 +60,11 @@ TEST(FluxRow, ReadsBackWhatTheWriterWrites) {
     EXPECT_EQ(back.FRICVISIT, -12);
     EXPECT_EQ(back.HETTYPE, 73);
     EXPECT_EQ(std::signbit(back.XINIT), std::signbit(v)) << v;
+    if (v == 1.5e-152) {
+      EXPECT_NE(written.find(" 0.15000000-151 "), std::string::npos);
+      EXPECT_DOUBLE_EQ(back.XINIT, v);
+    }
   }
-  std::string three_digit;
-  append_flux_record(three_digit, [] {
-    FluxRecord r = testing::flux_row(7, 1);
-    r.HOUT = 1.5e-152;
-    return r;
-  }());
-  ASSERT_NE(three_digit.find(" 0.15000000-151 "), std::string::npos);
-  FluxRecord back;
-  std::string error;
-  ASSERT_TRUE(parse_flux_row(three_digit.substr(0, three_digit.size() - 1), back, error));
-  EXPECT_DOUBLE_EQ(back.HOUT, 1.5e-152);
-
   for (const char* bad : {"1.0E-05", "0.12345678E-5", "0.12345678-15", "0.1234D+01", "nan",
                           "+0.1E+01", "0.E+01", "0.12345678E+0x", "0.12345678", ""}) {
     double value = 0;
