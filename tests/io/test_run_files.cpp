@@ -73,7 +73,7 @@ TEST(FluxRow, ReadsBackWhatTheWriterWrites) {
 }
 
 // A run of three particles (fates 1, 2, 5) and the change each case makes.
-TEST(RunFiles, EveryProblemIsNamedByFileAndLine) {
+TEST(RunFileReader, EveryProblemIsNamedByFileAndLine) {
   const RunParameters p = favorable_parameters(3);
   const auto append = [](const fs::path& file, const FluxRecord& r) {
     std::string text = read_text(file);
@@ -161,7 +161,7 @@ TEST(RunFiles, EveryProblemIsNamedByFileAndLine) {
   }
 }
 
-TEST(RunFiles, NumberedFilesAreTheSameRunAsTheAllParticlesFiles) {
+TEST(RunFileReader, NumberedFilesAreTheSameRunAsTheAllParticlesFiles) {
   const RunParameters p = favorable_parameters(6);
   const std::vector<FluxRecord> rows = {flux_row(5, 2), flux_row(1, 1), flux_row(2, 6),
                                         flux_row(3, 3), flux_row(6, 5)};
