@@ -10,6 +10,7 @@
 #include "driver/command_line.h"
 #include "driver/resume.h"
 #include "driver/run.h"
+#include "driver/summary_command.h"
 #include "io/echo.h"
 #include "io/parameter_file.h"
 #include "io/restart_file.h"
@@ -31,6 +32,9 @@ int available_cpus() {
 
 int run_program(const std::vector<std::string>& args, const std::filesystem::path& workdir,
                 std::ostream& out, std::ostream& err, bool err_is_terminal) {
+  if (!args.empty() && args.front() == "summary") {
+    return run_summary_command({args.begin() + 1, args.end()}, workdir, out, err);
+  }
   try {
     const CommandLine cl = parse_command_line(args);
     if (cl.help) {

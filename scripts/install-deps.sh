@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs. As root it runs apt-get; as
-# another user it prints the apt-get line and stops.
+# Installs the Debian packages the build, the Python readers and their tests
+# need. As root it runs apt-get; as another user it prints the apt-get line
+# and stops.
 set -euo pipefail
 
 packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev
+  python3 python3-numpy python3-matplotlib python3-pytest
   # the job-array test on a real single-node Slurm cluster
   slurm-wlm munge)
 missing=()

@@ -1,0 +1,332 @@
+#include "io/run_summary.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "common/constants.h"
+#include "forces/hydrodynamics.h"
+
+namespace colloidsim {
+
+namespace {
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double Z95 = 1.959963984540054;  // standard normal quantile at 0.975
+constexpr double DEGREES_PER_RADIAN = 57.29577951308232;
+
+const char* const FATE_TEXT[6] = {
+    "left the cell",           "attached: perfect sink or torque",
+    "unresolved at TTIME",     "torque with slow motion",
+    "near surface, slow motion", "crashed below H0",
+};
+const char* const FAMILY_FATES[3] = {"fate 1", "fates 2, 4, 6", "fates 3, 5"};
+
+Efficiency efficiency_of(const Proportion& f, double factor) {
+  Efficiency e;
+  e.fraction = f;
+  e.value = f.fraction * factor;
+  e.low = f.low * factor;
+  e.high = f.high * factor;
+  return e;
+}
+
+std::string format(const char* pattern, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, pattern, value);
+  return text;
+}
+
+// A number for people: "-" when undefined.
+std::string number(double value, const char* pattern = "%.4g") {
+  return std::isfinite(value) ? format(pattern, value) : std::string("-");
+}
+
+std::string interval(const Proportion& p, const char* pattern = "%.4f") {
+  if (!std::isfinite(p.low)) return "-";
+  return format(pattern, p.low) + " - " + format(pattern, p.high);
+}
+
+std::string pad(std::string text, std::size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+std::string right(const std::string& text, std::size_t width) {
+  return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
+}
+
+std::string ranges_text(const std::vector<std::pair<std::int32_t, std::int32_t>>& ranges,
+                        std::size_t shown) {
+  std::string text;
+  for (std::size_t i = 0; i < ranges.size() && i < shown; ++i) {
+    if (i > 0) text += ", ";
+    text += std::to_string(ranges[i].first);
+    if (ranges[i].second != ranges[i].first) text += "-" + std::to_string(ranges[i].second);
+  }
+  if (ranges.size() > shown) text += ", ...";
+  return text;
+}
+
+// JSON numbers: the shortest text that reads back to the same double; null
+// for NaN and infinities.
+std::string json_number(double value) {
+  if (!std::isfinite(value)) return "null";
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+std::string json_string(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string json_proportion(const Proportion& p) {
+  return "\"count\": " + std::to_string(p.count) + ", \"fraction\": " + json_number(p.fraction) +
+         ", \"interval\": [" + json_number(p.low) + ", " + json_number(p.high) + "]";
+}
+
+std::string json_efficiency(const Efficiency& e) {
+  return "{" + json_proportion(e.fraction) + ", \"efficiency\": " + json_number(e.value) +
+         ", \"efficiency_interval\": [" + json_number(e.low) + ", " + json_number(e.high) + "]}";
+}
+
+}  // namespace
+
+Proportion wilson_proportion(std::int64_t count, std::int64_t n) {
+  Proportion p;
+  p.count = count;
+  if (n <= 0) {
+    p.fraction = p.low = p.high = NaN;
+    return p;
+  }
+  const double N = static_cast<double>(n);
+  const double f = static_cast<double>(count) / N;
+  const double z2 = Z95 * Z95;
+  const double denominator = 1.0 + z2 / N;
+  const double centre = (f + z2 / (2.0 * N)) / denominator;
+  const double half = Z95 * std::sqrt(f * (1.0 - f) / N + z2 / (4.0 * N * N)) / denominator;
+  p.fraction = f;
+  // The bounds at 0 and 1 are exact; rounding would leave them a few ulp away.
+  p.low = count == 0 ? 0.0 : std::max(0.0, centre - half);
+  p.high = count == n ? 1.0 : std::min(1.0, centre + half);
+  return p;
+}
+
+double quantile(std::vector<double>& values, double q) {
+  if (values.empty()) return NaN;
+  std::sort(values.begin(), values.end());
+  const double position = q * static_cast<double>(values.size() - 1);
+  const std::size_t below = static_cast<std::size_t>(std::floor(position));
+  const std::size_t above = std::min(below + 1, values.size() - 1);
+  const double weight = position - static_cast<double>(below);
+  return values[below] + weight * (values[above] - values[below]);
+}
+
+RunSummary summarize(const RunFiles& run, const std::string& directory_shown) {
+  RunSummary s;
+  s.directory = directory_shown;
+  s.layout = run.layout;
+  for (const FluxFile& file : run.files) s.files.push_back(file.name);
+  s.NPART = run.NPART;
+  s.finished = static_cast<std::int64_t>(run.finished());
+  s.missing = run.missing_count();
+  s.missing_ranges = run.missing;
+
+  std::array<std::int64_t, 6> fate_counts{};
+  for (int f = 0; f < 3; ++f) {
+    const std::vector<FluxRow>& rows = run.rows[static_cast<std::size_t>(f)];
+    FamilySummary& family = s.families[static_cast<std::size_t>(f)];
+    family.particles = wilson_proportion(static_cast<std::int64_t>(rows.size()), s.finished);
+    std::vector<double> residence;
+    double bulk = 0, near = 0, contact = 0, visits = 0;
+    for (const FluxRow& row : rows) {
+      const FluxRecord& r = row.record;
+      ++fate_counts[static_cast<std::size_t>(r.ATTACHK - 1)];
+      residence.push_back(r.PTIMEOUT - r.PTIMEIN);
+      bulk += r.TBULK;
+      near += r.TNEAR;
+      contact += r.TFRIC;
+      visits += r.NSVISIT;
+      if (r.ATTACHK == 2 || r.ATTACHK == 4 || r.ATTACHK == 6) {
+        const double theta = std::atan2(std::hypot(r.XOUT, r.YOUT), r.ZOUT) * DEGREES_PER_RADIAN;
+        if (std::isfinite(theta)) {
+          const int bin = std::min(ANGLE_BINS - 1, static_cast<int>(theta / 10.0));
+          ++s.attachment_angle[static_cast<std::size_t>(bin)];
+        }
+      }
+    }
+    family.residence_p10 = quantile(residence, 0.1);
+    family.residence_median = quantile(residence, 0.5);
+    family.residence_p90 = quantile(residence, 0.9);
+    const double total = bulk + near + contact;
+    family.share_bulk = total > 0 ? bulk / total : NaN;
+    family.share_near = total > 0 ? near / total : NaN;
+    family.share_contact = total > 0 ? contact / total : NaN;
+    family.mean_NSVISIT = rows.empty() ? NaN : visits / static_cast<double>(rows.size());
+  }
+  for (std::size_t k = 0; k < 6; ++k) s.fates[k] = wilson_proportion(fate_counts[k], s.finished);
+
+  const std::string& file = run.files.empty() ? directory_shown : run.files.front().name;
+  const RunEcho& e = run.echo;
+  const double VSUP = e.real("VSUP(m/s)", file), RLIM = e.real("RLIM(m)", file);
+  const double AG = e.real("AG(m)", file), AP = e.real("AP(m)", file);
+  const double RHOP = e.real("RHOP(kg/m3)", file), RHOW = e.real("RHOW(kg/m3)", file);
+  const double VISC = e.real("VISC(kg/m/s)", file), GRAVFACT = e.real("GRAVFACT", file);
+  const std::int32_t CBGRAV = e.integer("CBGRAV", file);
+  double FG = 0;
+  GRAVITY(GRAVFACT, AP, G_ACCEL, RHOP, RHOW, PI, FG);
+  const double v = FG / STOKES_M3(VISC, AP);
+  // The flow runs along -z: gravity along -z (CBGRAV 1) adds to it.
+  s.settling_velocity = CBGRAV == 1 ? v : CBGRAV == 2 ? -v : 0.0;
+  s.disc_ratio = (RLIM / AG) * (RLIM / AG);
+  const double through_disc = VSUP + s.settling_velocity;
+  s.flow_factor = VSUP > 0 && through_disc > 0 ? through_disc / VSUP : NaN;
+  const double factor = s.disc_ratio * s.flow_factor;
+  s.attached = efficiency_of(
+      wilson_proportion(fate_counts[1] + fate_counts[3] + fate_counts[5], s.finished), factor);
+  s.retained = efficiency_of(
+      wilson_proportion(fate_counts[1] + fate_counts[3] + fate_counts[4] + fate_counts[5],
+                        s.finished),
+      factor);
+  return s;
+}
+
+void append_summary_text(std::string& out, const RunSummary& s) {
+  out += "Run summary of " + s.directory + "\n";
+  if (s.layout == RunLayout::AllParticles) {
+    out += "  files: FLUXEX.OUT, FLUXATT.OUT, FLUXREM.OUT (all-particles run)\n";
+  } else {
+    out += "  files: " + std::to_string(s.files.size()) +
+           " numbered VORNEKFLUX{EX,ATT,REM}.n.OUT (one-particle runs)\n";
+  }
+  out += "  particles: " + std::to_string(s.finished) +
+         " finished of NPART = " + std::to_string(s.NPART);
+  if (s.missing == 0) {
+    out += ", none missing\n";
+  } else {
+    out +=
+        ", " + std::to_string(s.missing) + " missing: " + ranges_text(s.missing_ranges, 20) + "\n";
+  }
+
+  out += "\nFates (fraction of the finished particles, 95 % Wilson interval)\n";
+  out += "  fate                                    count  fraction  95 % interval\n";
+  for (std::size_t k = 0; k < 6; ++k) {
+    const Proportion& p = s.fates[k];
+    out += "  " + pad(std::to_string(k + 1) + " " + FATE_TEXT[k], 36) +
+           right(std::to_string(p.count), 9) + right(number(p.fraction, "%.4f"), 10) + "  " +
+           interval(p) + "\n";
+  }
+  out += "\nFamilies\n";
+  out += "  family                                  count  fraction  95 % interval\n";
+  for (std::size_t f = 0; f < 3; ++f) {
+    const Proportion& p = s.families[f].particles;
+    out += "  " + pad(std::string(FLUX_FAMILY_NAMES[f]) + " (" + FAMILY_FATES[f] + ")", 36) +
+           right(std::to_string(p.count), 9) + right(number(p.fraction, "%.4f"), 10) + "  " +
+           interval(p) + "\n";
+  }
+
+  out += "\nResidence time PTIMEOUT - PTIMEIN (s), shares of TBULK + TNEAR + TFRIC, mean NSVISIT\n";
+  out += "  family        p10     median        p90    bulk    near  contact  NSVISIT\n";
+  for (std::size_t f = 0; f < 3; ++f) {
+    const FamilySummary& m = s.families[f];
+    out += "  " + pad(FLUX_FAMILY_NAMES[f], 6) + right(number(m.residence_p10), 11) +
+           right(number(m.residence_median), 11) + right(number(m.residence_p90), 11) +
+           right(number(m.share_bulk, "%.3f"), 8) + right(number(m.share_near, "%.3f"), 8) +
+           right(number(m.share_contact, "%.3f"), 9) + right(number(m.mean_NSVISIT, "%.2f"), 9) +
+           "\n";
+  }
+
+  out += "\nSingle-collector efficiency eta = f (RLIM/AG)^2 (VSUP + v_s)/VSUP\n";
+  out +=
+      "  v_s = " + number(s.settling_velocity) + " m/s (Stokes settling velocity along the flow)\n";
+  out += "  (RLIM/AG)^2 = " + number(s.disc_ratio) +
+         ", (VSUP + v_s)/VSUP = " + number(s.flow_factor, "%.6g") + "\n";
+  out += "  the 95 % interval is the Wilson interval of f times the same factors\n";
+  const auto efficiency_line = [&](const char* name, const Efficiency& e) {
+    out += "  " + pad(name, 30) + "f = " + number(e.fraction.fraction, "%.4f") +
+           "   eta = " + number(e.value) + "   95 % interval " +
+           (std::isfinite(e.low) ? number(e.low) + " - " + number(e.high) : std::string("-")) +
+           "\n";
+  };
+  efficiency_line("attached (fates 2, 4, 6)", s.attached);
+  efficiency_line("retained (fates 2, 4, 5, 6)", s.retained);
+  if (!std::isfinite(s.flow_factor)) {
+    out += "  (eta is defined for VSUP > 0 and VSUP + v_s > 0 only)\n";
+  }
+
+  out +=
+      "\nAttachment positions (fates 2, 4, 6) over the polar angle from the forward\n"
+      "stagnation point, 10-degree bins\n";
+  for (int b = 0; b < ANGLE_BINS; ++b) {
+    out += "  " + right(std::to_string(10 * b), 3) + " - " + right(std::to_string(10 * b + 10), 3) +
+           " deg" + right(std::to_string(s.attachment_angle[static_cast<std::size_t>(b)]), 9) +
+           "\n";
+  }
+}
+
+void append_summary_json(std::string& out, const RunSummary& s) {
+  out += "{\n";
+  out += "  \"directory\": " + json_string(s.directory) + ",\n";
+  out += std::string("  \"layout\": \"") +
+         (s.layout == RunLayout::AllParticles ? "all-particles" : "numbered") + "\",\n";
+  out += "  \"file_count\": " + std::to_string(s.files.size()) + ",\n";
+  out += "  \"NPART\": " + std::to_string(s.NPART) + ",\n";
+  out += "  \"finished\": " + std::to_string(s.finished) + ",\n";
+  out += "  \"missing\": " + std::to_string(s.missing) + ",\n";
+  out += "  \"missing_ranges\": [";
+  for (std::size_t i = 0; i < s.missing_ranges.size(); ++i) {
+    out += (i ? ", [" : "[") + std::to_string(s.missing_ranges[i].first) + ", " +
+           std::to_string(s.missing_ranges[i].second) + "]";
+  }
+  out += "],\n";
+  out += "  \"fates\": {\n";
+  for (std::size_t k = 0; k < 6; ++k) {
+    out += "    \"" + std::to_string(k + 1) + "\": {" + json_proportion(s.fates[k]) + "}" +
+           (k < 5 ? ",\n" : "\n");
+  }
+  out += "  },\n";
+  out += "  \"families\": {\n";
+  for (std::size_t f = 0; f < 3; ++f) {
+    const FamilySummary& m = s.families[f];
+    out += std::string("    \"") + FLUX_FAMILY_NAMES[f] + "\": {" + json_proportion(m.particles) +
+           ", \"residence_time_s\": {\"p10\": " + json_number(m.residence_p10) +
+           ", \"median\": " + json_number(m.residence_median) +
+           ", \"p90\": " + json_number(m.residence_p90) + "}" +
+           ", \"time_share\": {\"bulk\": " + json_number(m.share_bulk) +
+           ", \"near_surface\": " + json_number(m.share_near) +
+           ", \"contact\": " + json_number(m.share_contact) + "}" +
+           ", \"mean_NSVISIT\": " + json_number(m.mean_NSVISIT) + "}" + (f < 2 ? ",\n" : "\n");
+  }
+  out += "  },\n";
+  out += "  \"efficiency\": {\n";
+  out += "    \"settling_velocity_m_s\": " + json_number(s.settling_velocity) + ",\n";
+  out += "    \"disc_ratio\": " + json_number(s.disc_ratio) + ",\n";
+  out += "    \"flow_factor\": " + json_number(s.flow_factor) + ",\n";
+  out += "    \"attached\": " + json_efficiency(s.attached) + ",\n";
+  out += "    \"retained\": " + json_efficiency(s.retained) + "\n";
+  out += "  },\n";
+  out += "  \"attachment_angle\": {\"bin_width_deg\": 10, \"counts\": [";
+  for (int b = 0; b < ANGLE_BINS; ++b) {
+    out += (b ? ", " : "") + std::to_string(s.attachment_angle[static_cast<std::size_t>(b)]);
+  }
+  out += "]}\n";
+  out += "}\n";
+}
+
+}  // namespace colloidsim

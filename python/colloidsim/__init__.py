@@ -1,0 +1,28 @@
+"""Readers and figures for the files colloidsim writes.
+
+    from colloidsim import read_flux, read_trajectory, read_run
+    run = read_run("runs/favorable")
+    run.flux["ATTACHK"]            # fates, one per finished particle
+    run.trajectory(3).rows["H"]     # separations of particle 3's recorded steps
+
+Figures: python3 -m colloidsim.plot DIR [-o FILE].
+"""
+
+from .readers import (
+    ATTACHED_FATES,
+    FAMILIES,
+    FAMILY_OF_FATE,
+    FATES,
+    FluxFile,
+    Run,
+    RunFileError,
+    Trajectory,
+    read_flux,
+    read_run,
+    read_trajectory,
+)
+
+__all__ = [
+    "ATTACHED_FATES", "FAMILIES", "FAMILY_OF_FATE", "FATES", "FluxFile", "Run", "RunFileError",
+    "Trajectory", "read_flux", "read_run", "read_trajectory",
+]

@@ -1,0 +1,203 @@
+"""One sheet of figures of a finished run.
+
+    python3 -m colloidsim.plot DIR [-o FILE]
+
+FILE ends in .png or .svg (default: DIR/run.png). The sheet shows the
+trajectories in the meridional half-plane with the collector and the Happel
+cell to scale (and a zoom on the collector surface), the separation H
+against time, the attachment positions over the polar angle and the fate
+counts; particles are coloured by fate.
+"""
+
+import argparse
+import os
+import sys
+
+import matplotlib
+
+matplotlib.use("Agg")
+
+import matplotlib.pyplot as plt  # noqa: E402
+import numpy as np  # noqa: E402
+from matplotlib.lines import Line2D  # noqa: E402
+from matplotlib.patches import Circle, Wedge  # noqa: E402
+
+from .readers import ATTACHED_FATES, FATES, RunFileError, read_run  # noqa: E402
+
+FATE_COLOURS = {
+    1: "#1f77b4",  # left the cell
+    2: "#d62728",  # attached
+    3: "#9467bd",  # unresolved
+    4: "#ff7f0e",  # torque with slow motion
+    5: "#2ca02c",  # near surface, slow motion
+    6: "#111111",  # crashed
+}
+UM = 1e6  # metres to micrometres
+H_FLOOR = 1e-10  # m; separations at or below it are drawn at it on the log axis
+FIGURE_SIZE = (12.0, 8.5)  # inches
+DPI = 100
+
+
+def _polar_angle_deg(x, y, z):
+    return np.degrees(np.arctan2(np.hypot(x, y), z))
+
+
+def _draw_geometry(ax, AG, RB, RLIM):
+    ax.add_patch(Wedge((0, 0), AG * UM, -90, 90, facecolor="#d9d9d9", edgecolor="#555555",
+                       linewidth=1.0, zorder=0))
+    ax.add_patch(Circle((0, 0), RB * UM, fill=False, linestyle="--", edgecolor="#555555",
+                        linewidth=1.0, zorder=0))
+
+
+def _trajectory_panel(ax, run, trajectories):
+    AG, RB, RLIM = run.echo["AG"], run.echo["RB"], run.echo["RLIM"]
+    _draw_geometry(ax, AG, RB, RLIM)
+    for particle, fate, rows in trajectories:
+        rho = np.hypot(rows["X"], rows["Y"]) * UM
+        ax.plot(rho, rows["Z"] * UM, color=FATE_COLOURS[fate], linewidth=0.9, alpha=0.85,
+                gid=f"trajectory-{particle}")
+    attached = run.flux[np.isin(run.flux["ATTACHK"], ATTACHED_FATES)]
+    ax.plot(np.hypot(attached["XOUT"], attached["YOUT"]) * UM, attached["ZOUT"] * UM,
+            linestyle="none", marker="o", markersize=5, markerfacecolor="white",
+            markeredgecolor="black", zorder=5, gid="attachment-points")
+    ax.annotate("", xy=(0.5 * RB * UM, 0.80 * RB * UM), xytext=(0.5 * RB * UM, 1.0 * RB * UM),
+                arrowprops=dict(arrowstyle="->", color="#555555"))
+    ax.text(0.53 * RB * UM, 0.9 * RB * UM, "flow", color="#555555", va="center")
+    ax.text(0.05 * AG * UM, 0.0, "collector", va="center", fontsize=9)
+    ax.text(0.72 * RB * UM, -0.85 * RB * UM, "Happel cell", color="#555555", fontsize=9)
+    ax.set_xlim(0, 2.1 * RB * UM)
+    ax.set_ylim(-1.05 * RB * UM, 1.05 * RB * UM)
+    ax.set_aspect("equal")
+    ax.set_xlabel("distance from the flow axis (µm)")
+    ax.set_ylabel("z (µm)")
+    ax.set_title("Trajectories in the meridional half-plane")
+
+    # Zoom on the collector surface at the attachment point of median polar
+    # angle, or where a particle came closest when none attached.
+    if len(attached):
+        angles = _polar_angle_deg(attached["XOUT"], attached["YOUT"], attached["ZOUT"])
+        theta = np.radians(np.sort(angles)[(len(angles) - 1) // 2])
+    elif len(run.flux):
+        k = int(np.argmin(run.flux["HOUT"]))
+        theta = np.radians(_polar_angle_deg(run.flux["XOUT"][k], run.flux["YOUT"][k],
+                                            run.flux["ZOUT"][k]))
+    else:
+        theta = np.pi / 2
+    half = 0.05 * AG * UM
+    cx, cz = AG * UM * np.sin(theta), AG * UM * np.cos(theta)
+    inset = ax.inset_axes([0.53, 0.2, 0.46, 0.6])
+    _draw_geometry(inset, AG, RB, RLIM)
+    for particle, fate, rows in trajectories:
+        inset.plot(np.hypot(rows["X"], rows["Y"]) * UM, rows["Z"] * UM,
+                   color=FATE_COLOURS[fate], linewidth=0.9)
+    inset.plot(np.hypot(attached["XOUT"], attached["YOUT"]) * UM, attached["ZOUT"] * UM,
+               linestyle="none", marker="o", markersize=6, markerfacecolor="white",
+               markeredgecolor="black", zorder=5)
+    inset.set_xlim(cx - half, cx + half)
+    inset.set_ylim(cz - half, cz + half)
+    inset.set_aspect("equal")
+    inset.tick_params(labelsize=8)
+    inset.set_title(f"collector surface near {np.degrees(theta):.0f}°", fontsize=9)
+    ax.indicate_inset_zoom(inset, edgecolor="black")
+
+
+def _separation_panel(ax, trajectories):
+    clipped = False
+    for particle, fate, rows in trajectories:
+        clipped = clipped or bool((rows["H"] <= H_FLOOR).any())
+        ax.plot(rows["ETIME"], np.maximum(rows["H"], H_FLOOR) * UM, color=FATE_COLOURS[fate],
+                linewidth=0.9, alpha=0.85, gid=f"separation-{particle}")
+    ax.set_yscale("log")
+    ax.set_xlabel("time since the first record ETIME (s)")
+    ax.set_ylabel("separation H (µm)")
+    note = f" (H ≤ {H_FLOOR * 1e9:.1f} nm drawn at it)" if clipped else ""
+    ax.set_title("Separation from the collector surface" + note)
+    ax.grid(True, which="major", alpha=0.3)
+
+
+def _angle_panel(ax, run):
+    bins = np.arange(0, 181, 10)
+    attached = run.flux[np.isin(run.flux["ATTACHK"], ATTACHED_FATES)]
+    bottom = np.zeros(len(bins) - 1)
+    for fate in ATTACHED_FATES:
+        rows = attached[attached["ATTACHK"] == fate]
+        counts, _ = np.histogram(_polar_angle_deg(rows["XOUT"], rows["YOUT"], rows["ZOUT"]),
+                                 bins=bins)
+        if counts.any():
+            ax.bar(bins[:-1], counts, width=10, align="edge", bottom=bottom,
+                   color=FATE_COLOURS[fate], edgecolor="white")
+        bottom += counts
+    ax.set_xlim(0, 180)
+    ax.set_xticks(np.arange(0, 181, 30))
+    ax.set_xlabel("polar angle from the forward stagnation point (degrees)")
+    ax.set_ylabel("attached particles")
+    ax.yaxis.get_major_locator().set_params(integer=True)
+    ax.set_title(f"Attachment positions ({len(attached)} attached)")
+
+
+def _fate_panel(ax, run):
+    fates = list(FATES)
+    counts = [int(np.count_nonzero(run.flux["ATTACHK"] == f)) for f in fates]
+    labels = [str(f) for f in fates]
+    colours = [FATE_COLOURS[f] for f in fates]
+    if len(run.missing):
+        labels.append("missing")
+        counts.append(len(run.missing))
+        colours.append("#bbbbbb")
+    bars = ax.bar(labels, counts, color=colours)
+    ax.bar_label(bars, padding=2)
+    ax.set_xlabel("fate ATTACHK")
+    ax.set_ylabel("particles")
+    ax.set_ylim(0, max(counts + [1]) * 1.15)
+    ax.yaxis.get_major_locator().set_params(integer=True)
+    ax.set_title(f"Fates of {len(run.flux)} finished particles of NPART = {run.npart}")
+
+
+def make_figure(run):
+    """The sheet of a run read by read_run, as a matplotlib Figure."""
+    trajectories = []
+    for row in run.flux:
+        particle, fate = int(row["PARTICLE"]), int(row["ATTACHK"])
+        trajectories.append((particle, fate, run.trajectory(particle).rows))
+    fig, axes = plt.subplots(2, 2, figsize=FIGURE_SIZE, dpi=DPI,
+                             gridspec_kw=dict(height_ratios=[1.5, 1]))
+    _trajectory_panel(axes[0, 0], run, trajectories)
+    _separation_panel(axes[0, 1], trajectories)
+    _angle_panel(axes[1, 0], run)
+    _fate_panel(axes[1, 1], run)
+    handles = [Line2D([], [], color=FATE_COLOURS[f], linewidth=2, label=f"{f} {FATES[f]}")
+               for f in FATES]
+    handles.append(Line2D([], [], linestyle="none", marker="o", markerfacecolor="white",
+                          markeredgecolor="black", label="attachment point"))
+    fig.legend(handles=handles, loc="lower center", ncol=4, frameon=False,
+               bbox_to_anchor=(0.5, 0.0))
+    fig.suptitle(f"colloidsim run in {run.directory}", fontsize=11)
+    fig.tight_layout(rect=(0, 0.07, 1, 1))
+    return fig
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(prog="python3 -m colloidsim.plot",
+                                     description="One sheet of figures of a finished run.")
+    parser.add_argument("directory", metavar="DIR", help="the run directory")
+    parser.add_argument("-o", dest="output", metavar="FILE",
+                        help="the figure file, .png or .svg (default: DIR/run.png)")
+    args = parser.parse_args(argv)
+    output = args.output or os.path.join(args.directory, "run.png")
+    extension = os.path.splitext(output)[1].lower()
+    if extension not in (".png", ".svg"):
+        parser.error(f"{output}: expected a file name ending in .png or .svg")
+    try:
+        run = read_run(args.directory)
+        fig = make_figure(run)
+    except (RunFileError, OSError) as e:
+        print(f"colloidsim.plot: {e}", file=sys.stderr)
+        return 1
+    fig.savefig(output, dpi=DPI)
+    plt.close(fig)
+    print(output)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
