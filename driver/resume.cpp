@@ -7,13 +7,13 @@
 
 #include "common/input_error.h"
 #include "driver/run.h"
+#include "io/file_names.h"
 #include "io/output_file.h"
+#include "io/run_files.h"
 
 namespace colloidsim {
 
 namespace {
-
-constexpr int FLUX_FIELDS = 31;
 
 struct FluxFileState {
   bool exists = false;
@@ -27,28 +27,8 @@ std::string refused(const std::string& why) {
   return why + "; --resume continues only a run of the same INPUT.IN in this directory";
 }
 
-// The numbered first field and the fate of a row, checked for the shape of a
-// flux record.
-bool read_row(const std::string& line, std::int32_t& J, int& ATTACHK) {
-  std::istringstream in(line);
-  std::vector<std::string> fields;
-  for (std::string f; in >> f;) fields.push_back(f);
-  if (fields.size() != FLUX_FIELDS) return false;
-  try {
-    std::size_t used = 0;
-    const long long number = std::stoll(fields[0], &used);
-    if (used != fields[0].size() || number < 1 || number > INT32_MAX) return false;
-    if (fields[1].size() != 1 || fields[1][0] < '1' || fields[1][0] > '6') return false;
-    J = static_cast<std::int32_t>(number);
-    ATTACHK = fields[1][0] - '0';
-  } catch (const std::exception&) {
-    return false;
-  }
-  return true;
-}
-
-FluxFileState read_flux_file(const std::filesystem::path& path, const std::string& name,
-                             const std::string& head, int family) {
+FluxFileState read_stopped_flux_file(const std::filesystem::path& path, const std::string& name,
+                                     const std::string& head, int family) {
   FluxFileState state;
   std::error_code error;
   state.exists = std::filesystem::exists(path, error);
@@ -79,14 +59,16 @@ FluxFileState read_flux_file(const std::filesystem::path& path, const std::strin
   for (std::string row; std::getline(in, row);) {
     if (in.eof()) break;  // a last line without its line end, cut off below
     ++line;
-    std::int32_t J = 0;
-    int ATTACHK = 0;
-    if (!read_row(row, J, ATTACHK)) {
-      throw InputError(name, line, "", "a row that is not a flux record", refused("whole rows"));
+    FluxRecord record;
+    std::string error;
+    if (!parse_flux_row(row, record, error)) {
+      throw InputError(name, line, "", "a row that is not a flux record (" + error + ")",
+                       refused("whole rows"));
     }
-    if (family_of(ATTACHK) != family) {
+    const std::int32_t J = record.IPART;
+    if (static_cast<int>(flux_family_of(record.ATTACHK)) != family) {
       throw InputError(name, line, "", "particle " + std::to_string(J) + " with fate " +
-                                           std::to_string(ATTACHK),
+                                           std::to_string(record.ATTACHK),
                        refused("rows of this file's family only"));
     }
     state.particles.push_back(J);
@@ -103,7 +85,7 @@ ResumePoint prepare_resume(const RunContext& run, const std::filesystem::path& w
   FluxFileState files[3];
   int present = 0;
   for (int f = 0; f < 3; ++f) {
-    files[f] = read_flux_file(workdir / FLUX_NAME[f], FLUX_NAME[f], head, f);
+    files[f] = read_stopped_flux_file(workdir / FLUX_FILE_NAMES[f], FLUX_FILE_NAMES[f], head, f);
     present += files[f].exists;
   }
   ResumePoint point;
@@ -116,16 +98,16 @@ ResumePoint prepare_resume(const RunContext& run, const std::filesystem::path& w
   std::int64_t total = 0;
   for (int f = 0; f < 3; ++f) {
     if (!files[f].exists) {
-      throw InputError(FLUX_NAME[f], refused("the file is missing while the other flux files are there"));
+      throw InputError(FLUX_FILE_NAMES[f], refused("the file is missing while the other flux files are there"));
     }
     for (const std::int32_t J : files[f].particles) {
       if (J > NPART) {
-        throw InputError(FLUX_NAME[f], refused("it holds particle " + std::to_string(J) +
+        throw InputError(FLUX_FILE_NAMES[f], refused("it holds particle " + std::to_string(J) +
                                                " of a run of more than NPART = " +
                                                std::to_string(NPART) + " particles"));
       }
       if (seen[static_cast<std::size_t>(J)]) {
-        throw InputError(FLUX_NAME[f], refused("particle " + std::to_string(J) + " has two rows"));
+        throw InputError(FLUX_FILE_NAMES[f], refused("particle " + std::to_string(J) + " has two rows"));
       }
       seen[static_cast<std::size_t>(J)] = 1;
     }
@@ -134,7 +116,7 @@ ResumePoint prepare_resume(const RunContext& run, const std::filesystem::path& w
   }
   for (std::int64_t J = 1; J <= total; ++J) {
     if (!seen[static_cast<std::size_t>(J)]) {
-      throw InputError(FLUX_NAME[0],
+      throw InputError(FLUX_FILE_NAMES[0],
                        refused("the flux files hold " + std::to_string(total) +
                                " rows but not particle " + std::to_string(J) +
                                ": not the whole first particles of a run"));
@@ -144,9 +126,9 @@ ResumePoint prepare_resume(const RunContext& run, const std::filesystem::path& w
 
   // Every check passed: now the files may change.
   for (int f = 0; f < 3; ++f) {
-    const std::filesystem::path path = workdir / FLUX_NAME[f];
+    const std::filesystem::path path = workdir / FLUX_FILE_NAMES[f];
     if (files[f].head_partial) {
-      OutputFile(workdir, FLUX_NAME[f], OutputFile::Mode::REPLACE).write(head);
+      OutputFile(workdir, FLUX_FILE_NAMES[f], OutputFile::Mode::REPLACE).write(head);
     } else if (files[f].whole < files[f].size) {
       std::filesystem::resize_file(path, files[f].whole);
     }

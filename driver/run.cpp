@@ -19,12 +19,7 @@
 
 namespace colloidsim {
 
-const char* const FLUX_NAME[3] = {"FLUXEX.OUT", "FLUXATT.OUT", "FLUXREM.OUT"};
-
 namespace {
-
-const char* const TRAJECTORY_PREFIX[3] = {"VORNEKTRAJEX.", "VORNEKTRAJATT.", "VORNEKTRAJREM."};
-const char* const NUMBERED_FLUX_PREFIX[3] = {"VORNEKFLUXEX.", "VORNEKFLUXATT.", "VORNEKFLUXREM."};
 
 // Console text of one particle, handed on in parts of about 64 KB.
 class ConsoleLines final : public RecordObserver {
@@ -58,8 +53,8 @@ ParticleFiles open_particle_files(const RunContext& run, const RunRequest& reque
   ParticleFiles files;
   for (int f = 0; f < 3; ++f) {
     const std::string name = request.numbered
-                                 ? numbered_name_one_particle(TRAJECTORY_PREFIX[f], J)
-                                 : numbered_name_all_particles(TRAJECTORY_PREFIX[f], J);
+                                 ? numbered_name_one_particle(TRAJECTORY_PREFIXES[f], J)
+                                 : numbered_name_all_particles(TRAJECTORY_PREFIXES[f], J);
     files.trajectory[f] = std::make_unique<CompleteFile>(workdir, name);
   }
   // One-particle mode writes the echo of the run as read into every file;
@@ -71,7 +66,7 @@ ParticleFiles open_particle_files(const RunContext& run, const RunRequest& reque
     const std::string head = flux_head(run);
     for (int f = 0; f < 3; ++f) {
       files.flux[f] = std::make_unique<CompleteFile>(
-          workdir, numbered_name_one_particle(NUMBERED_FLUX_PREFIX[f], J));
+          workdir, numbered_name_one_particle(NUMBERED_FLUX_PREFIXES[f], J));
       files.flux[f]->write(head);
     }
   }
@@ -84,7 +79,7 @@ void write_trajectory(const RunContext& run, const ParticleRun& pr, int IREC, Pa
   std::string head;
   append_fate_line(head, pr.s.ATTACHK);
   append_trajectory_header(head);
-  const Family family = family_of(pr.s.ATTACHK);
+  const int family = static_cast<int>(flux_family_of(pr.s.ATTACHK));
   std::string text = head;
   for (int k : thinned_rows(IREC, pr.buffer.wrap_index(), run.p.PRINTMAX)) {
     append_trajectory_row(text, pr.buffer.row(k));
@@ -133,15 +128,6 @@ void for_each_particle(std::int32_t first, std::int32_t last, int threads,
 
 }  // namespace
 
-Family family_of(std::int32_t ATTACHK) {
-  switch (ATTACHK) {
-    case 1: return EX;
-    case 3:
-    case 5: return REM;
-    default: return ATT;  // 2, 4, 6
-  }
-}
-
 std::string echo_text(const RunContext& run, bool first) {
   std::string text;
   append_echo(text, first ? run.initial : run.p, echo_values(run.c));
@@ -160,7 +146,7 @@ void run_particles(const RunContext& run, const RunRequest& request,
   std::unique_ptr<OutputFile> flux[3];
   if (!request.numbered) {
     const auto mode = request.append ? OutputFile::Mode::APPEND : OutputFile::Mode::REPLACE;
-    for (int f = 0; f < 3; ++f) flux[f] = std::make_unique<OutputFile>(workdir, FLUX_NAME[f], mode);
+    for (int f = 0; f < 3; ++f) flux[f] = std::make_unique<OutputFile>(workdir, FLUX_FILE_NAMES[f], mode);
     if (!request.append) {
       const std::string head = flux_head(run);
       for (auto& file : flux) file->write(head);
@@ -189,7 +175,7 @@ void run_particles(const RunContext& run, const RunRequest& request,
     write_trajectory(run, pr, IREC, files);
     std::string row;
     append_flux_record(row, flux_record(pr.s));
-    const Family family = family_of(pr.s.ATTACHK);
+    const int family = static_cast<int>(flux_family_of(pr.s.ATTACHK));
     if (request.numbered) files.flux[family]->write(row);
     for (auto& file : files.flux) {
       if (file) file->commit();

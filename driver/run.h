@@ -13,11 +13,6 @@
 
 namespace colloidsim {
 
-// Flux and trajectory file families, in the order EX, ATT, REM.
-enum Family { EX = 0, ATT = 1, REM = 2 };
-Family family_of(std::int32_t ATTACHK);
-extern const char* const FLUX_NAME[3];
-
 struct RunRequest {
   std::int32_t first = 1;  // the particles to simulate: first..last
   std::int32_t last = 1;

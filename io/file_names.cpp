@@ -46,6 +46,15 @@ void CHRI(std::string& TEXT, int N, std::int32_t I) {
   }
 }
 
+FluxFamily flux_family_of(std::int32_t ATTACHK) {
+  switch (ATTACHK) {
+    case 1: return FluxFamily::EX;
+    case 3:
+    case 5: return FluxFamily::REM;
+    default: return FluxFamily::ATT;  // 2, 4, 6
+  }
+}
+
 std::string numbered_name_one_particle(const std::string& prefix, std::int32_t IPART) {
   std::string NUM(NUMBER_FIELD, ' ');
   CHRI(NUM, NUMBER_FIELD, IPART);

@@ -1,11 +1,29 @@
-// Numbered output file names ("VORNEKTRAJEX." followed by the particle number
-// and ".OUT") and the two small text routines that build them.
+// The names of the output files: the families a fate goes to, the flux files
+// of an all-particles run, the numbered files ("VORNEKTRAJEX." followed by the
+// particle number and ".OUT") and the two small text routines that build them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
 namespace colloidsim {
+
+// The three families of files a fate goes to: EX (fate 1), ATT (2, 4, 6),
+// REM (3, 5). Each array below is indexed by the family.
+enum class FluxFamily { EX = 0, ATT = 1, REM = 2 };
+FluxFamily flux_family_of(std::int32_t ATTACHK);
+inline constexpr std::array<const char*, 3> FLUX_FAMILY_NAMES = {"EX", "ATT", "REM"};
+
+// The flux files of an all-particles run.
+inline constexpr std::array<const char*, 3> FLUX_FILE_NAMES = {"FLUXEX.OUT", "FLUXATT.OUT",
+                                                               "FLUXREM.OUT"};
+// Prefixes of the numbered flux files (one-particle mode) and of the
+// trajectory files.
+inline constexpr std::array<const char*, 3> NUMBERED_FLUX_PREFIXES = {
+    "VORNEKFLUXEX.", "VORNEKFLUXATT.", "VORNEKFLUXREM."};
+inline constexpr std::array<const char*, 3> TRAJECTORY_PREFIXES = {
+    "VORNEKTRAJEX.", "VORNEKTRAJATT.", "VORNEKTRAJREM."};
 
 // Texts are fixed-length buffers, blank-padded on the right.
 

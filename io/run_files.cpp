@@ -30,8 +30,6 @@ const char* const FLUX_FIELD_TITLES[FLUX_FIELDS] = {
     "ACONT(m)",   "RZOI(m)",     "AFRACT",   "HETTYPE",  "HETFLAG",  "NSVEL(m/s)", "HAVE(m)",
     "XINNS(m)",   "YINNS(m)",    "ZINNS(m)"};
 
-const char* const ALL_PARTICLES_NAMES[3] = {"FLUXEX.OUT", "FLUXATT.OUT", "FLUXREM.OUT"};
-const char* const NUMBERED_PREFIXES[3] = {"VORNEKFLUXEX.", "VORNEKFLUXATT.", "VORNEKFLUXREM."};
 
 std::string in_quotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
@@ -205,7 +203,7 @@ std::string echo_difference(const RunEcho& here, const RunEcho& there, const std
 
 std::optional<std::int32_t> numbered_particle(const std::string& name, int& family) {
   for (int f = 0; f < 3; ++f) {
-    const std::string_view prefix = NUMBERED_PREFIXES[f];
+    const std::string_view prefix = NUMBERED_FLUX_PREFIXES[f];
     if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
         name.compare(name.size() - 4, 4, ".OUT") != 0) {
       continue;
@@ -222,15 +220,6 @@ std::optional<std::int32_t> numbered_particle(const std::string& name, int& fami
 }
 
 }  // namespace
-
-FluxFamily flux_family_of(std::int32_t ATTACHK) {
-  switch (ATTACHK) {
-    case 1: return FluxFamily::EX;
-    case 3:
-    case 5: return FluxFamily::REM;
-    default: return FluxFamily::ATT;  // 2, 4, 6
-  }
-}
 
 std::string describe(const RunProblem& problem) {
   std::string text = problem.file;
@@ -443,7 +432,7 @@ RunFiles read_run_files(const std::filesystem::path& directory, RunFileChoice ch
     if (ec) throw InputError(shown, "cannot list the directory (" + ec.message() + ")");
     const std::string name = it->path().filename().string();
     for (int f = 0; f < 3; ++f) {
-      if (name == ALL_PARTICLES_NAMES[f]) all_particles_present[f] = true;
+      if (name == FLUX_FILE_NAMES[f]) all_particles_present[f] = true;
     }
     int family = 0;
     if (const auto n = numbered_particle(name, family)) {
@@ -467,12 +456,12 @@ RunFiles read_run_files(const std::filesystem::path& directory, RunFileChoice ch
     if (!any_all_particles) throw InputError(shown, no_files);
     for (int f = 0; f < 3; ++f) {
       if (!all_particles_present[f]) {
-        run.problems.push_back({ALL_PARTICLES_NAMES[f], 0,
+        run.problems.push_back({FLUX_FILE_NAMES[f], 0,
                                 "missing; an all-particles run writes FLUXEX.OUT, FLUXATT.OUT "
                                 "and FLUXREM.OUT"});
         continue;
       }
-      run.files.push_back(read_flux_file(directory / ALL_PARTICLES_NAMES[f],
+      run.files.push_back(read_flux_file(directory / FLUX_FILE_NAMES[f],
                                          static_cast<FluxFamily>(f), run.problems));
       file_particle.push_back(0);
     }
@@ -483,11 +472,11 @@ RunFiles read_run_files(const std::filesystem::path& directory, RunFileChoice ch
       std::string some;
       for (int f = 0; f < 3; ++f) {
         if (present[static_cast<std::size_t>(f)]) {
-          some = NUMBERED_PREFIXES[f] + std::to_string(n) + ".OUT";
+          some = NUMBERED_FLUX_PREFIXES[f] + std::to_string(n) + ".OUT";
         }
       }
       for (int f = 0; f < 3; ++f) {
-        const std::string name = NUMBERED_PREFIXES[f] + std::to_string(n) + ".OUT";
+        const std::string name = NUMBERED_FLUX_PREFIXES[f] + std::to_string(n) + ".OUT";
         if (!present[static_cast<std::size_t>(f)]) {
           run.problems.push_back(
               {name, 0,

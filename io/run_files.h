@@ -25,15 +25,10 @@
 #include <utility>
 #include <vector>
 
+#include "io/file_names.h"
 #include "io/output_records.h"
 
 namespace colloidsim {
-
-// The three families of files a fate goes to: EX (1), ATT (2, 4, 6), REM (3, 5).
-enum class FluxFamily { EX = 0, ATT = 1, REM = 2 };
-inline constexpr std::array<const char*, 3> FLUX_FAMILY_NAMES = {"EX", "ATT", "REM"};
-
-FluxFamily flux_family_of(std::int32_t ATTACHK);
 
 // Where a problem was found: a file of the run directory (its name only) and
 // a 1-based line, 0 for the file as a whole.
