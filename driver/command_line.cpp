@@ -105,6 +105,8 @@ std::string usage_text() {
   return "Usage: colloidsim [options]                     all particles (CLUSTER = 0)\n"
          "       colloidsim [options] NPART IPART         one particle (CLUSTER = 1)\n"
          "       colloidsim [options] NPART A-B           a block of particles (CLUSTER = 1)\n"
+         "       colloidsim merge [DIR] [--allow-missing] flux files from numbered files\n"
+         "       colloidsim missing [DIR] [--block-size B] particles still to run\n"
          "       colloidsim summary [DIR] [--json]        report on a finished run\n"
          "                                                (see colloidsim summary --help)\n"
          "\n"

@@ -10,6 +10,7 @@
 #include "driver/command_line.h"
 #include "driver/resume.h"
 #include "driver/run.h"
+#include "driver/merge_command.h"
 #include "driver/summary_command.h"
 #include "io/echo.h"
 #include "io/parameter_file.h"
@@ -34,6 +35,12 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
                 std::ostream& out, std::ostream& err, bool err_is_terminal) {
   if (!args.empty() && args.front() == "summary") {
     return run_summary_command({args.begin() + 1, args.end()}, workdir, out, err);
+  }
+  if (!args.empty() && args.front() == "merge") {
+    return run_merge_command({args.begin() + 1, args.end()}, workdir, out, err);
+  }
+  if (!args.empty() && args.front() == "missing") {
+    return run_missing_command({args.begin() + 1, args.end()}, workdir, out, err);
   }
   try {
     const CommandLine cl = parse_command_line(args);

@@ -53,7 +53,12 @@ dir=$(cd "$dir" && pwd)
 trap 'status=$?; if [ $status -ne 0 ]; then logs; stop; fi' EXIT
 mkdir -p "$dir/munge" "$dir/state" "$dir/spool"
 chown munge:munge "$dir/munge"
-chmod 755 "$dir/munge"
+chmod 755 "$dir" "$dir/munge"
+if ! setpriv --reuid=munge --regid=munge --init-groups test -w "$dir/munge"; then
+  echo "$0: the munge user cannot reach $dir/munge: every directory above it needs" \
+    "search permission for others (chmod o+x)" >&2
+  exit 1
+fi
 if [ ! -s /etc/munge/munge.key ]; then
   mkdir -p /etc/munge
   dd if=/dev/urandom of=/etc/munge/munge.key bs=1 count=1024 status=none

@@ -10,6 +10,7 @@ set -euo pipefail
 program=$(realpath "$1")
 top=$(cd "$(dirname "$0")/../.." && pwd)
 scratch=$(mktemp -d)
+chmod 755 "$scratch"  # the munge daemon runs as its own user
 trap '"$top/scripts/slurm-cluster.sh" stop "$scratch/slurm"; rm -rf "$scratch"' EXIT
 
 "$top/scripts/slurm-cluster.sh" start "$scratch/slurm"

@@ -1,5 +1,6 @@
 // Runs spread over a cluster: blocks of particles in one-particle mode, and
 // their numbered files merged back into the files of an all-particles run.
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -78,6 +79,115 @@ TEST(Blocks, BadBlocksGiveOneMessageAndNoFile) {
     EXPECT_NE(err.find(c.words), std::string::npos) << err;
     EXPECT_EQ(files_of(dir).size(), 0u) << c.block;
   }
+}
+
+// Particles 1..5 of quick(), as a block in one-particle mode, seed 7.
+fs::path block_run(const std::string& name) {
+  const fs::path dir = fresh_directory(name);
+  write_text(dir / "INPUT.IN", input_with(quick("1")));
+  EXPECT_EQ(run(dir, {"--seed", "7", "5", "1-5"}), 0);
+  return dir;
+}
+
+Files flux_files(const fs::path& dir) {
+  Files files;
+  for (const char* name : {"FLUXEX.OUT", "FLUXATT.OUT", "FLUXREM.OUT"}) {
+    if (fs::exists(dir / name)) files[name] = read_text(dir / name);
+  }
+  return files;
+}
+
+TEST(Merge, NumberedFilesMergeIntoTheAllParticlesRunByteForByte) {
+  const fs::path numbered = block_run("merge-numbered");
+  ASSERT_EQ(run(numbered, {"merge"}), 0);
+  const fs::path all = fresh_directory("merge-all");
+  write_text(all / "INPUT.IN", input_with(quick("0")));
+  ASSERT_EQ(run(all, {"--seed", "7"}), 0);
+  const Files expected = files_of(all);
+  const Files merged = files_of(numbered);
+  EXPECT_EQ(flux_files(numbered).size(), 3u);
+  // The merged flux files and every trajectory file are the all-particles run's.
+  for (const auto& [name, text] : expected) {
+    EXPECT_TRUE(merged.count(name) && merged.at(name) == text) << name;
+  }
+}
+
+TEST(Merge, EveryProblemIsNamedAndNothingIsWritten) {
+  const fs::path dir = block_run("merge-problems");
+  const fs::path other = fresh_directory("merge-other-run");
+  Values changed = quick("1");
+  changed.push_back({"VSUP", "5.0e-4"});
+  write_text(other / "INPUT.IN", input_with(changed));
+  ASSERT_EQ(run(other, {"--seed", "7", "5", "3"}), 0);
+
+  // Particle 3 from another run, particle 4 missing, particle 2 in two
+  // families, particle 5's row cut short.
+  for (const char* family : {"EX", "ATT", "REM"}) {
+    const std::string three = std::string("VORNEKFLUX") + family + ".3.OUT";
+    fs::copy_file(other / three, dir / three, fs::copy_options::overwrite_existing);
+    fs::remove(dir / (std::string("VORNEKFLUX") + family + ".4.OUT"));
+  }
+  std::string row2;
+  for (const char* family : {"EX", "ATT", "REM"}) {
+    const std::string text = read_text(dir / (std::string("VORNEKFLUX") + family + ".2.OUT"));
+    const std::size_t at = text.find("\n000002 ");
+    if (at != std::string::npos) row2 = text.substr(at + 1);
+  }
+  ASSERT_FALSE(row2.empty());
+  const char fate = row2[11];
+  row2[11] = fate == '1' ? '3' : '1';  // a fate of another family
+  const std::string twice = std::string("VORNEKFLUX") + (fate == '1' ? "REM" : "EX") + ".2.OUT";
+  ASSERT_EQ(read_text(dir / twice).find("\n000002 "), std::string::npos);
+  write_text(dir / twice, read_text(dir / twice) + row2);
+  for (const char* family : {"EX", "ATT", "REM"}) {
+    const fs::path five = dir / (std::string("VORNEKFLUX") + family + ".5.OUT");
+    const std::string text = read_text(five);
+    if (text.find("\n000005 ") != std::string::npos) write_text(five, text.substr(0, text.size() - 60));
+  }
+
+  std::string err;
+  EXPECT_EQ(run(dir, {"merge"}, &err), 1);
+  for (const std::string& words :
+       {std::string("VORNEKFLUXEX.3.OUT"), std::string("VORNEKFLUXATT.3.OUT"),
+        std::string("VORNEKFLUXREM.3.OUT"), std::string("a second row of particle 2; its first is in"),
+        std::string(".5.OUT, line 7: the last row has no line end"),
+        std::string("particles without a numbered flux row: 4-5")}) {
+    EXPECT_NE(err.find(words), std::string::npos) << words << " in\n" << err;
+  }
+  EXPECT_TRUE(flux_files(dir).empty());
+}
+
+TEST(Merge, AllowMissingMergesTheRestAndListsTheMissing) {
+  const fs::path dir = block_run("merge-allow-missing");
+  for (const char* family : {"EX", "ATT", "REM"}) {
+    fs::remove(dir / (std::string("VORNEKFLUX") + family + ".2.OUT"));
+    fs::remove(dir / (std::string("VORNEKFLUX") + family + ".4.OUT"));
+  }
+  std::string err;
+  std::ostringstream missing;
+  std::ostringstream ignored;
+  EXPECT_EQ(run_program({"missing"}, dir, missing, ignored), 0);
+  EXPECT_EQ(missing.str(), "2\n4\n");
+  std::ostringstream blocks;
+  EXPECT_EQ(run_program({"missing", ".", "--block-size", "2"}, dir, blocks, ignored), 0);
+  EXPECT_EQ(blocks.str(), "1-2\n");
+
+  EXPECT_EQ(run(dir, {"merge"}, &err), 1);
+  EXPECT_TRUE(flux_files(dir).empty());
+  EXPECT_EQ(run(dir, {"merge", "--allow-missing"}, &err), 0);
+  EXPECT_EQ(err, "colloidsim merge: merged 3 of 5 particles; missing: 2, 4\n");
+  std::size_t rows = 0;
+  for (const auto& [name, text] : flux_files(dir)) {
+    rows += static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) - 6;
+    EXPECT_EQ(text.find("\n000002 "), std::string::npos);
+  }
+  EXPECT_EQ(rows, 3u);
+
+  // Before any block ran: every block of the run.
+  const fs::path empty = fresh_directory("missing-empty");
+  std::ostringstream all_blocks;
+  EXPECT_EQ(run_program({"missing", "--npart", "10", "--block-size", "3"}, empty, all_blocks, ignored), 0);
+  EXPECT_EQ(all_blocks.str(), "1-4\n");
 }
 
 }  // namespace

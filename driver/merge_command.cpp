@@ -1,0 +1,251 @@
+#include "driver/merge_command.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "common/input_error.h"
+#include "io/file_names.h"
+#include "io/output_file.h"
+#include "io/output_records.h"
+#include "io/run_files.h"
+
+namespace colloidsim {
+
+namespace {
+
+using Ranges = std::vector<std::pair<std::int64_t, std::int64_t>>;
+
+std::string range_text(std::int64_t first, std::int64_t last) {
+  return first == last ? std::to_string(first) : std::to_string(first) + "-" + std::to_string(last);
+}
+
+std::string ranges_text(const Ranges& ranges, const char* separator) {
+  std::string text;
+  for (const auto& [first, last] : ranges) {
+    if (!text.empty()) text += separator;
+    text += range_text(first, last);
+  }
+  return text;
+}
+
+Ranges missing_ranges(const RunFiles& run) {
+  Ranges ranges;
+  for (const auto& [first, last] : run.missing) ranges.push_back({first, last});
+  return ranges;
+}
+
+// The blocks of `size` particles (block k holds (k-1) size + 1 .. k size)
+// that hold a particle of ranges, joined into ranges.
+Ranges blocks_of(const Ranges& ranges, std::int64_t size) {
+  Ranges blocks;
+  for (const auto& [first, last] : ranges) {
+    const std::int64_t a = (first - 1) / size + 1, b = (last - 1) / size + 1;
+    if (!blocks.empty() && a <= blocks.back().second + 1) {
+      blocks.back().second = std::max(blocks.back().second, b);
+    } else {
+      blocks.push_back({a, b});
+    }
+  }
+  return blocks;
+}
+
+// The arguments of a subcommand: at most one directory, and the options
+// given; a value option takes the next argument.
+struct Arguments {
+  std::string directory = ".";
+  std::vector<std::string> flags;
+  std::vector<std::pair<std::string, std::string>> values;
+  bool help = false;
+};
+
+Arguments parse(const std::vector<std::string>& args, const std::vector<std::string>& flags,
+                const std::vector<std::string>& value_options, const char* command) {
+  Arguments a;
+  bool directory = false;
+  const std::string see = std::string("see colloidsim ") + command + " --help";
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      a.help = true;
+    } else if (std::find(flags.begin(), flags.end(), arg) != flags.end()) {
+      a.flags.push_back(arg);
+    } else if (std::find(value_options.begin(), value_options.end(), arg) != value_options.end()) {
+      if (i + 1 == args.size()) throw InputError("command line", 0, arg, "no value", "a value (" + see + ")");
+      a.values.push_back({arg, args[++i]});
+    } else if (arg.rfind("-", 0) == 0) {
+      throw InputError("command line", 0, "", "the unknown option \"" + arg + "\"", "an option of " + see);
+    } else if (directory) {
+      throw InputError("command line", 0, "", "\"" + arg + "\" after the directory",
+                       "one run directory (" + see + ")");
+    } else {
+      a.directory = arg;
+      directory = true;
+    }
+  }
+  return a;
+}
+
+// A count from 1 to 2^31 - 1 given to option.
+std::int64_t count_value(const std::string& option, const std::string& text) {
+  std::int64_t value = 0;
+  bool ok = !text.empty() && text.size() <= 10;
+  for (const char c : text) {
+    ok = ok && c >= '0' && c <= '9';
+    if (ok) value = value * 10 + (c - '0');
+  }
+  if (!ok || value < 1 || value > INT32_MAX) {
+    throw InputError("command line", 0, option, "\"" + text + "\"", "a whole number of at least 1");
+  }
+  return value;
+}
+
+// Every problem of the numbered files, one per line.
+std::string problems_text(const RunFiles& run) {
+  std::string text;
+  for (const RunProblem& problem : run.problems) text += "  " + describe(problem) + "\n";
+  return text;
+}
+
+}  // namespace
+
+std::string merge_usage_text() {
+  return "Usage: colloidsim merge [DIR] [--allow-missing]\n"
+         "\n"
+         "Writes FLUXEX.OUT, FLUXATT.OUT and FLUXREM.OUT in DIR (default: the working\n"
+         "directory) from the numbered flux files VORNEKFLUX{EX,ATT,REM}.n.OUT of\n"
+         "particles 1..NPART that one-particle runs (colloidsim NPART n, or blocks\n"
+         "NPART A-B) wrote there. With --seed, the merged files are byte for byte\n"
+         "those of the all-particles run of the same INPUT.IN (CLUSTER = 0) and seed.\n"
+         "The trajectory files stay as they are.\n"
+         "\n"
+         "Every numbered file must carry the same echo, hold whole rows, and every\n"
+         "particle must have one row in one family; otherwise every problem is\n"
+         "listed, the exit status is 1 and nothing is written.\n"
+         "\n"
+         "Options:\n"
+         "  --allow-missing  merge the particles that are there and list the\n"
+         "                   missing ones on standard error\n"
+         "  --help           show this text and exit\n";
+}
+
+std::string missing_usage_text() {
+  return "Usage: colloidsim missing [DIR] [--block-size B] [--npart N]\n"
+         "\n"
+         "Lists the particles of 1..NPART that have no numbered flux row in DIR\n"
+         "(default: the working directory), as ranges A-B, one per line. NPART is\n"
+         "that of the numbered files' echo, or N.\n"
+         "\n"
+         "Options:\n"
+         "  --block-size B  list instead the blocks of B particles (block k holds\n"
+         "                  particles (k-1) B + 1 .. k B) that hold a missing\n"
+         "                  particle, as one list for sbatch --array: 3,7-9\n"
+         "  --npart N       the run's particle count, when no numbered file is there\n"
+         "                  yet or to check against\n"
+         "  --help          show this text and exit\n";
+}
+
+int run_merge_command(const std::vector<std::string>& args, const std::filesystem::path& workdir,
+                      std::ostream& out, std::ostream& err) {
+  try {
+    const Arguments a = parse(args, {"--allow-missing"}, {}, "merge");
+    if (a.help) {
+      out << merge_usage_text();
+      return 0;
+    }
+    const bool allow_missing = !a.flags.empty();
+    const std::filesystem::path dir = workdir / a.directory;
+    const RunFiles run = read_run_files(dir, RunFileChoice::Numbered);
+    const Ranges missing = missing_ranges(run);
+    if (!run.problems.empty() || (!missing.empty() && !allow_missing)) {
+      std::string message = "colloidsim merge: " + a.directory + ": nothing written:\n";
+      message += problems_text(run);
+      if (!missing.empty()) {
+        message += "  particles without a numbered flux row: " + ranges_text(missing, ", ") +
+                   " (colloidsim missing lists them; --allow-missing merges the others)\n";
+      }
+      err << message;
+      return 1;
+    }
+    std::string head = run.echo.text;
+    append_legend(head);
+    append_flux_header(head);
+    std::unique_ptr<CompleteFile> files[3];
+    for (int f = 0; f < 3; ++f) {
+      files[f] = std::make_unique<CompleteFile>(dir, FLUX_FILE_NAMES[f]);
+      std::string text = head;
+      for (const FluxRow& row : run.rows[static_cast<std::size_t>(f)]) {
+        text += row.text;
+        text += '\n';
+      }
+      files[f]->write(text);
+    }
+    for (auto& file : files) file->commit();
+    if (!missing.empty()) {
+      err << "colloidsim merge: merged " << run.finished() << " of " << run.NPART
+          << " particles; missing: " << ranges_text(missing, ", ") << "\n";
+    }
+    return 0;
+  } catch (const InputError& e) {
+    err << "colloidsim: " << e.what() << "\n";
+    return 1;
+  }
+}
+
+int run_missing_command(const std::vector<std::string>& args, const std::filesystem::path& workdir,
+                        std::ostream& out, std::ostream& err) {
+  try {
+    const Arguments a = parse(args, {}, {"--block-size", "--npart"}, "missing");
+    if (a.help) {
+      out << missing_usage_text();
+      return 0;
+    }
+    std::optional<std::int64_t> block, npart;
+    for (const auto& [option, value] : a.values) {
+      (option == "--block-size" ? block : npart) = count_value(option, value);
+    }
+    const std::filesystem::path dir = workdir / a.directory;
+    Ranges missing;
+    std::error_code error;
+    bool any = false;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+      any = any || entry.path().filename().string().rfind("VORNEKFLUX", 0) == 0;
+    }
+    if (error) {
+      throw InputError(a.directory, "cannot list the directory (" + error.message() + ")");
+    }
+    if (!any) {
+      if (!npart) {
+        throw InputError(a.directory, 0, "", "no numbered flux file",
+                         "the numbered files of a run, or --npart N");
+      }
+      missing.push_back({1, *npart});
+    } else {
+      const RunFiles run = read_run_files(dir, RunFileChoice::Numbered);
+      if (npart && *npart != run.NPART) {
+        throw InputError(a.directory, 0, "--npart", std::to_string(*npart),
+                         "the particle count of the numbered files' echo, " + std::to_string(run.NPART));
+      }
+      missing = missing_ranges(run);
+      if (!run.problems.empty()) {
+        err << "colloidsim missing: " << a.directory
+            << ": these files need a look (a particle whose row cannot be read counts as "
+               "missing):\n"
+            << problems_text(run);
+      }
+    }
+    if (block) {
+      if (!missing.empty()) out << ranges_text(blocks_of(missing, *block), ",") << "\n";
+    } else {
+      out << ranges_text(missing, "\n") << (missing.empty() ? "" : "\n");
+    }
+    return 0;
+  } catch (const InputError& e) {
+    err << "colloidsim: " << e.what() << "\n";
+    return 1;
+  }
+}
+
+}  // namespace colloidsim
