@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -54,6 +55,17 @@ inline std::vector<std::string> split_lines(const std::string& text) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+// Every file a run left in dir, by name, with its bytes; the inputs
+// INPUT.IN and FLUXATT.IN are left out.
+inline std::map<std::string, std::string> output_files(const std::filesystem::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    if (name != "INPUT.IN" && name != "FLUXATT.IN") files[name] = read_text(entry.path());
+  }
+  return files;
 }
 
 inline std::string source_path(const std::string& relative) {

@@ -31,15 +31,6 @@ Values quick(const char* CLUSTER) {
           {"TTIME", "4"}, {"NOUT", "100"}};
 }
 
-Files files_of(const fs::path& dir) {
-  Files files;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    const std::string name = entry.path().filename().string();
-    if (name != "INPUT.IN") files[name] = read_text(entry.path());
-  }
-  return files;
-}
-
 int run(const fs::path& dir, const std::vector<std::string>& args, std::string* err = nullptr) {
   std::ostringstream out, error;
   const int status = run_program(args, dir, out, error);
@@ -55,9 +46,9 @@ TEST(Blocks, ABlockWritesEveryParticlesFilesAsItsOwnRunWould) {
   const fs::path block = fresh_directory("block-2-4");
   write_text(block / "INPUT.IN", input);
   ASSERT_EQ(run(block, {"--seed", "7", "-j", "2", "5", "2-4"}), 0);
-  const Files expected = files_of(singles);
+  const Files expected = testing::output_files(singles);
   EXPECT_EQ(expected.size(), 18u);
-  EXPECT_TRUE(files_of(block) == expected);
+  EXPECT_TRUE(testing::output_files(block) == expected);
 }
 
 TEST(Blocks, BadBlocksGiveOneMessageAndNoFile) {
@@ -77,7 +68,7 @@ TEST(Blocks, BadBlocksGiveOneMessageAndNoFile) {
     std::string err;
     EXPECT_EQ(run(dir, {"5", c.block}, &err), 1) << c.block;
     EXPECT_NE(err.find(c.words), std::string::npos) << err;
-    EXPECT_EQ(files_of(dir).size(), 0u) << c.block;
+    EXPECT_EQ(testing::output_files(dir).size(), 0u) << c.block;
   }
 }
 
@@ -103,8 +94,8 @@ TEST(Merge, NumberedFilesMergeIntoTheAllParticlesRunByteForByte) {
   const fs::path all = fresh_directory("merge-all");
   write_text(all / "INPUT.IN", input_with(quick("0")));
   ASSERT_EQ(run(all, {"--seed", "7"}), 0);
-  const Files expected = files_of(all);
-  const Files merged = files_of(numbered);
+  const Files expected = testing::output_files(all);
+  const Files merged = testing::output_files(numbered);
   EXPECT_EQ(flux_files(numbered).size(), 3u);
   // The merged flux files and every trajectory file are the all-particles run's.
   for (const auto& [name, text] : expected) {

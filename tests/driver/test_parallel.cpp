@@ -39,15 +39,6 @@ using testing::source_path;
 using testing::write_text;
 
 // Every file of a directory but the inputs, with its bytes.
-Files files_of(const fs::path& dir) {
-  Files files;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    const std::string name = entry.path().filename().string();
-    if (name != "INPUT.IN" && name != "FLUXATT.IN") files[name] = read_text(entry.path());
-  }
-  return files;
-}
-
 struct RunResult {
   int status = -1;
   std::string out, err;
@@ -65,7 +56,7 @@ RunResult run_with(const std::string& name, const std::string& input, const std:
   r.status = run_program(args, dir, out, err);
   r.out = out.str();
   r.err = err.str();
-  r.files = files_of(dir);
+  r.files = testing::output_files(dir);
   return r;
 }
 
@@ -193,8 +184,8 @@ int wait_for(pid_t child) {
 }
 
 // Output files only: the console of a resumed run holds the resumed particles.
-Files output_files(const fs::path& dir) {
-  Files files = files_of(dir);
+Files run_outputs(const fs::path& dir) {
+  Files files = testing::output_files(dir);
   files.erase("console.txt");
   files.erase("stderr.txt");
   return files;
@@ -210,7 +201,7 @@ TEST(Resume, KilledAtRandomMomentsAndResumedGivesTheUninterruptedFiles) {
   ASSERT_EQ(wait_for(start_program(whole, {"--seed", "5", "--threads", "1"})), 0);
   const double serial_ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-  const Files expected = output_files(whole);
+  const Files expected = run_outputs(whole);
 
   std::mt19937 moments(20261208);
   std::uniform_real_distribution<double> fraction(0.03, 0.45);
@@ -225,7 +216,7 @@ TEST(Resume, KilledAtRandomMomentsAndResumedGivesTheUninterruptedFiles) {
 
     // What the kill left: flux files with whole rows of the first particles,
     // trajectory files complete or absent.
-    const Files left = output_files(dir);
+    const Files left = run_outputs(dir);
     for (const auto& [name, text] : left) {
       if (name.ends_with(".tmp")) continue;
       const std::string& full = expected.at(name);
@@ -241,7 +232,7 @@ TEST(Resume, KilledAtRandomMomentsAndResumedGivesTheUninterruptedFiles) {
                                            "--resume"})),
               0)
         << read_text(dir / "stderr.txt");
-    const Files resumed = output_files(dir);
+    const Files resumed = run_outputs(dir);
     EXPECT_EQ(resumed.size(), expected.size());
     for (const auto& [name, text] : expected) {
       EXPECT_TRUE(resumed.count(name) && resumed.at(name) == text) << name << " differs";
@@ -270,13 +261,13 @@ TEST(Resume, RefusedForAnotherRunsFilesAndNothingChanges) {
   Values changed = fast;
   changed.push_back({"VSUP", "5.0e-4"});
   write_text(dir / "INPUT.IN", input_with(changed));
-  const Files before = output_files(dir);
+  const Files before = run_outputs(dir);
   std::ostringstream out2, err2;
   EXPECT_EQ(run_program({"--seed", "1", "--resume"}, dir, out2, err2), 1);
   EXPECT_NE(err2.str().find("FLUXEX.OUT: line 1 differs from what INPUT.IN gives"),
             std::string::npos)
       << err2.str();
-  EXPECT_TRUE(output_files(dir) == before);
+  EXPECT_TRUE(run_outputs(dir) == before);
 
   // With the run's own input it goes on from the last whole row.
   write_text(dir / "INPUT.IN", input_with(fast));
