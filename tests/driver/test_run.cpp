@@ -520,14 +520,21 @@ TEST(RunFiles, ThinningAfterTheBufferWrapped) {
 }
 
 // An earlier run whose three particles all attach: injected close to the
-// axis, they reach the front of the collector, a perfect sink.
+// axis, they reach the front of the collector and come to rest there, held
+// by torque (fate 2), with near-surface and contact steps short enough not
+// to crash and no near-surface slow-motion test. (A perfect sink would stop
+// them at their first step into contact, mostly below H0: no restart.)
 fs::path attached_run(const std::string& name) {
   const auto dir = fresh_directory("run-attached-" + name);
   const Outcome o = run_in(dir,
                            input_with({{"NPART", "3"},
+                                       {"ATTMODE", "1"},
                                        {"VSUP", "4.0e-4"},
                                        {"RLIM", "1.0e-6"},
                                        {"TTIME", "10"},
+                                       {"MULTNS", "10"},
+                                       {"MULTC", "2"},
+                                       {"DFACTNS", "0"},
                                        {"NOUT", "100"}}),
                            {"--seed", "7"});
   EXPECT_EQ(o.status, 0) << o.err;
@@ -603,22 +610,25 @@ TEST(Restart, OneParticleModeUsesTheFirstRecordWhateverTheParticleNumber) {
 // each where another of the fates 4, 5, 6 follows: at the primary minimum on
 // the front axis with no lever arm for the rolling balance (contact slow
 // motion, 4); 50 nm behind the rear stagnation point (5); overlapping the
-// collector by 1 nm (crash, 6).
+// collector by 1 nm (crash, 6). The crashing record's separation column says
+// 0.3 nm, which a restart accepts; the first step takes the gap from ROUT.
 TEST(Restart, EachFateGoesToTheFilesOfItsFamily) {
   const double AG = 2.55e-4, AP = 0.5e-6;  // m, as in the favorable example
-  const auto record = [&](double Z) {
+  const auto record = [&](double Z, double H) {
     std::ostringstream r;
     r.precision(17);
-    r << "1 2 0 0 0 0 0 0 0 0 " << Z << " " << std::fabs(Z) << " " << std::fabs(Z) - AG - AP;
+    r << "1 2 0 0 0 0 0 0 0 0 " << Z << " " << std::fabs(Z) << " " << H;
     for (int k = 0; k < 18; ++k) r << " 0";
     return r.str() + "\n";
   };
+  const auto gap = [&](double Z) { return std::fabs(Z) - AG - AP; };
   const auto dir = fresh_directory("run-restart-fates");
   // Each heading line must hold a word: a one-item read skips blank lines.
   std::string heading;
   for (int k = 0; k < 6; ++k) heading += "HEADING\n";
-  write_text(dir / "FLUXATT.IN", heading + record(AG + AP + 3e-10) + record(-(AG + AP + 5e-8)) +
-                                     record(AG + AP - 1e-9));
+  const double Z[] = {AG + AP + 3e-10, -(AG + AP + 5e-8), AG + AP - 1e-9};
+  write_text(dir / "FLUXATT.IN", heading + record(Z[0], gap(Z[0])) + record(Z[1], gap(Z[1])) +
+                                     record(Z[2], 3e-10));
   const Outcome o = run_in(dir,
                            input_with({{"NPART", "3"},
                                        {"ATTMODE", "-1"},
