@@ -22,6 +22,11 @@
 #include <gtest/gtest.h>
 
 #include "driver/program.h"
+#include "driver/run.h"
+#include "io/parameter_file.h"
+#include "io/restart_file.h"
+#include "simulation/run_context.h"
+#include "simulation/trajectory.h"
 #include "tests/run_inputs.h"
 #include "tests/support.h"
 
@@ -659,6 +664,66 @@ TEST(Restart, EachFateGoesToTheFilesOfItsFamily) {
       }
     }
   }
+}
+
+// A particle whose state stops being finite stops the run; the particles
+// finished before it keep their rows. Particle 2 restarts from a record a
+// run would refuse (its point lies 1e200 m away, so R overflows at its first
+// move), handed to the runner directly; particle 1 rests in contact until
+// the time limit.
+TEST(RunFiles, ANonFiniteParticleStopsTheRunAndTheRowsBeforeItStay) {
+  const auto dir = fresh_directory("run-non-finite");
+  write_text(dir / "INPUT.IN", input_with({{"NPART", "2"}, {"ATTMODE", "-1"}, {"TTIME", "1e-5"}}));
+  const std::string rest = " 0 0 0 0 0 0 0 0 0 0 0 -1 0 0 0 0 0 0 0\n";
+  write_text(dir / "FLUXATT.IN", "h\nh\nh\nh\nh\nh\n"
+                                 "000001 2 0 0 0 0 0 0 0 0 2.555003e-4 2.555003e-4 3e-10" + rest +
+                                 "000002 2 0 0 0 0 0 0 1e200 0 0 1e200 3e-10" + rest);
+  const ParameterFile file = read_parameter_file(dir / "INPUT.IN");
+  const RunContext run = prepare_run(file.parameters, 1);
+  RestartFile restart(dir / "FLUXATT.IN");
+  std::ostringstream console;
+  try {
+    run_particles(run, 1, &restart, dir, console);
+    FAIL() << "particle 2 ran to the end";
+  } catch (const NonFiniteState& e) {
+    EXPECT_EQ(e.IPART(), 2);
+    EXPECT_EQ(e.ISTEP(), 1);
+  }
+  const std::vector<FluxRow> first = flux_rows_of(dir, 1, shared_flux);
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_TRUE(well_formed_flux_record(first[0].row));
+  EXPECT_TRUE(flux_rows_of(dir, 2, shared_flux).empty());
+
+  // The program's message names the particle, the step and the quantity.
+  const Outcome o = run_in(fresh_directory("run-non-finite-program"),
+                           input_with({{"NPART", "1"}, {"VSUP", "1e300"}}), {"--seed", "1"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err.rfind("colloidsim: particle 1, step 1: VT is Infinity; the run stops", 0), 0u)
+      << o.err;
+}
+
+// Records of a perfect-sink run lie mostly below H0, where a restart cannot
+// start them in contact: README's restart, after such a run, is refused
+// with a message that says what a restart needs, and nothing is written.
+TEST(Restart, RecordsOfAPerfectSinkRunAreRefused) {
+  const auto earlier = fresh_directory("run-perfect-sink");
+  const Outcome sink = run_in(earlier,
+                              input_with({{"NPART", "3"},
+                                          {"VSUP", "4.0e-4"},
+                                          {"RLIM", "1.0e-6"},
+                                          {"TTIME", "10"},
+                                          {"NOUT", "100"}}),
+                              {"--seed", "7"});
+  ASSERT_EQ(sink.status, 0) << sink.err;
+  const auto dir = fresh_directory("run-restart-sink");
+  fs::copy_file(earlier / "FLUXATT.OUT", dir / "FLUXATT.IN");
+  Values values = RESTART;
+  values.push_back({"NPART", "3"});
+  const Outcome o = run_in(dir, input_with(values), {"--seed", "1"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("HOUT(m)"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("particles attached in contact"), std::string::npos) << o.err;
+  EXPECT_TRUE(written_files(dir).empty());
 }
 
 // The program proper, killed while it works on later particles. Particle J's
