@@ -72,6 +72,18 @@ void validate_parameters(const ParameterFile& file) {
     c.require(q.value > 0, q.name, q.value, "a value > 0");
   }
   c.require(p.ZI != 0, "ZI", p.ZI, "a non-zero ion valence");
+  // The double layer's length scale; the echo and the zone of influence
+  // depend on it.
+  const double KAPPA = debye_parameter(p.IS, p.ZI, p.ER, p.T);
+  const double RZOIBULK = bulk_zone_radius(p.AP, KAPPA);
+  if (!(std::isfinite(KAPPA) && KAPPA > 0 && std::isfinite(RZOIBULK) && RZOIBULK > 0)) {
+    const auto it = file.origins.find("IS");
+    throw InputError(PARAMETER_FILE, it == file.origins.end() ? 0 : it->second.line,
+                     "IS, ZI, ER, T", "the Debye parameter KAPPA = " + number(KAPPA) +
+                         " 1/m and the zone-of-influence radius RZOIBULK = " + number(RZOIBULK) +
+                         " m",
+                     "values that give a positive, finite KAPPA and RZOIBULK = 2 sqrt(AP / KAPPA)");
+  }
   c.require(p.POROSITY > 0 && p.POROSITY < 1, "POROSITY", p.POROSITY, "a value in (0, 1)");
   c.require(p.VSUP >= 0, "VSUP", p.VSUP, "a value >= 0");
   const double RB = happel_constants(p.POROSITY, p.AG).RB;
@@ -141,9 +153,10 @@ void validate_parameters(const ParameterFile& file) {
       double value;
       bool used;
     };
-    for (const Hamaker& h : {Hamaker{"A11", p.A11, true}, Hamaker{"AC1C1", p.AC1C1, particle_coated},
-                             Hamaker{"A22", p.A22, true}, Hamaker{"AC2C2", p.AC2C2, collector_coated},
-                             Hamaker{"A33", p.A33, true}}) {
+    for (const Hamaker& h :
+         {Hamaker{"A11", p.A11, true}, Hamaker{"AC1C1", p.AC1C1, particle_coated},
+          Hamaker{"A22", p.A22, true}, Hamaker{"AC2C2", p.AC2C2, collector_coated},
+          Hamaker{"A33", p.A33, true}}) {
       c.require(!h.used || h.value >= 0, h.name, h.value,
                 "a Hamaker constant >= 0 (VDWMODE " + std::to_string(p.VDWMODE) +
                     " takes its square root)");

@@ -121,6 +121,17 @@ double momentum_relaxation_time(double AP, double RHOP, double VISC) {
   return MP / STOKES_M3(VISC, AP);
 }
 
+double debye_parameter(double IS, double ZI, double ER, double T) {
+  const double ERE0 = ER * EPSILON0;
+  return std::sqrt((((E_CHARGE * E_CHARGE) * ((IS + IS) * AVOGADRO)) * (ZI * ZI)) /
+                   ((ERE0 * KB) * T));
+}
+
+double bulk_zone_radius(double AP, double KAPPA) {
+  const double r = std::sqrt((1.0 / KAPPA) * AP);
+  return r + r;
+}
+
 RunConstants derive_run_constants(RunParameters& p) {
   RunConstants c;
   c.XM0 = c.YM0 = c.ZM0 = 0.0;
@@ -143,10 +154,8 @@ RunConstants derive_run_constants(RunParameters& p) {
   c.K3 = happel.K3;
   c.K4 = happel.K4;
   c.ERE0 = p.ER * EPSILON0;
-  c.KAPPA = std::sqrt((((E_CHARGE * E_CHARGE) * ((p.IS + p.IS) * AVOGADRO)) * (p.ZI * p.ZI)) /
-                      ((c.ERE0 * KB) * p.T));
-  const double r = std::sqrt((1.0 / c.KAPPA) * p.AP);
-  c.RZOIBULK = r + r;
+  c.KAPPA = debye_parameter(p.IS, p.ZI, p.ER, p.T);
+  c.RZOIBULK = bulk_zone_radius(p.AP, c.KAPPA);
   if (p.W132 > 0) p.W132 = 0;
   c.ACONTMAX = contact_radius_max(p.W132, p.AP, p.KINT);
   const double rim = std::sqrt(p.AP * p.AP - c.ACONTMAX * c.ACONTMAX);

@@ -37,6 +37,12 @@ inline constexpr long SETUP_SCAN_LIMIT = 1'000'000;
 // time steps. Bit for bit the value setup derives.
 double momentum_relaxation_time(double AP, double RHOP, double VISC);
 
+// Debye parameter KAPPA (1/m) of the electrolyte, and the zone-of-influence
+// radius RZOIBULK = 2 sqrt(AP / KAPPA) (m): bit for bit the values setup
+// derives.
+double debye_parameter(double IS, double ZI, double ER, double T);
+double bulk_zone_radius(double AP, double KAPPA);
+
 // Computes every derived constant in order. Changes two parameters as the run
 // uses them: a positive W132 becomes 0, and A132 becomes 0 unless VDWMODE is 1
 // (the coated models use the single-material constants). Throws InputError when

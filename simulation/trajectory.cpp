@@ -1,6 +1,7 @@
 #include "simulation/trajectory.h"
 
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "common/constants.h"
@@ -178,7 +179,7 @@ void exit_tests(const RunContext& run, ParticleState& s) {
 
 // The first non-finite quantity of a state whose R is not finite, in the
 // order the steps computed them; R itself when the coordinates are finite.
-[[noreturn]] void report_non_finite(const ParticleState& s) {
+[[noreturn, gnu::cold, gnu::noinline]] void report_non_finite(const ParticleState& s) {
   const std::pair<const char*, double> quantities[] = {
       {"H", s.H},         {"DEF", s.DEF},       {"ACONT", s.ACONT},   {"RZOI", s.RZOI},
       {"RAB", s.RAB},     {"NASP", s.NASP},     {"NASPAB", s.NASPAB}, {"VN", s.VN},
@@ -334,8 +335,9 @@ void time_step(const RunContext& run, ParticleRun& pr, RecordObserver* observer)
   s.Z += s.VPZ * s.DT;
   const double dx = s.X - c.XM0, dy = s.Y - c.YM0, dz = s.Z - c.ZM0;
   s.R = std::sqrt(dx * dx + dy * dy + dz * dz);
-  // A non-finite coordinate makes R non-finite: the one check of the step.
-  if (!std::isfinite(s.R)) [[unlikely]] report_non_finite(s);
+  // A non-finite coordinate makes R non-finite: the one check of the step
+  // (R >= 0, so one comparison finds NaN and infinity).
+  if (!(s.R <= std::numeric_limits<double>::max())) [[unlikely]] report_non_finite(s);
 
   // Contact deformation grows linearly from 0 at the undeformed separation
   // HCUT to DEFMAX at HMIN - DEFMAX.

@@ -110,6 +110,7 @@ TEST(Program, InputThatWouldHangOrEndInNaNIsRefusedBeforeAnyFile) {
       {{{"MULTB", "1e-300"}}, {}, "", {"parameter MULTB", "advance the particle clock"}},
       {{{"MULTC", "1e-30"}}, {}, "", {"parameter MULTC", "advance the particle clock"}},
       {{{"AP", "1e-120"}}, {}, "", {"parameter AP", "dTMRT", "it is 0 s"}},
+      {{{"ZI", "1e-300"}}, {}, "", {"line 22, parameter IS, ZI, ER, T", "KAPPA = 0 1/m"}},
       // Ranges that gave NaN or meaningless output.
       {{{"POROSITY", "0.005"}}, {}, "", {"parameter AP", "RB - AG = 4.26422212e-07 m"}},
       {{{"BETA", "50"}}, {}, "", {"parameter BETA", "BETA x ACONTMAX = 5.27461815e-07 m"}},
