@@ -1,6 +1,7 @@
 #include "surface/fractional_area.h"
 
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstddef>
 
@@ -75,7 +76,9 @@ double side(const Arc& a, double x, double y) {
 // beyond its chord, away from G, runs more than half a turn, and its major
 // segment replaces the minor one: the region gains pi r^2 - 2 (minor
 // segment). Returns that gain summed over the region's arcs (0 when every arc
-// is at most half a turn, and then nothing is added).
+// is at most half a turn, and then nothing is added). Where G lies on the
+// chord's line to within rounding (a flat polygon) the side cannot be told
+// and the minor arc stays.
 template <std::size_t N>
 double long_arc_gain(const std::array<Arc, N>& arcs) {
   double GX = 0.0, GY = 0.0;
@@ -87,8 +90,10 @@ double long_arc_gain(const std::array<Arc, N>& arcs) {
   GY /= static_cast<double>(N);
   double gain = 0.0;
   for (const Arc& a : arcs) {
-    if (side(a, a.CX, a.CY) * side(a, GX, GY) < 0.0) {
-      const double chord = std::sqrt((a.VX - a.UX) * (a.VX - a.UX) + (a.VY - a.UY) * (a.VY - a.UY));
+    const double chord = std::hypot(a.VX - a.UX, a.VY - a.UY);
+    const double to_G = side(a, GX, GY);
+    const double rounding = 64.0 * DBL_EPSILON * chord * std::hypot(GX - a.UX, GY - a.UY);
+    if (std::fabs(to_G) > rounding && side(a, a.CX, a.CY) * to_G < 0.0) {
       gain += PI * (a.r * a.r) - 2.0 * circular_segment(chord, a.r);
     }
   }

@@ -702,30 +702,6 @@ TEST(RunFiles, ANonFiniteParticleStopsTheRunAndTheRowsBeforeItStay) {
       << o.err;
 }
 
-// Records of a perfect-sink run lie mostly below H0, where a restart cannot
-// start them in contact: README's restart, after such a run, is refused
-// with a message that says what a restart needs, and nothing is written.
-TEST(Restart, RecordsOfAPerfectSinkRunAreRefused) {
-  const auto earlier = fresh_directory("run-perfect-sink");
-  const Outcome sink = run_in(earlier,
-                              input_with({{"NPART", "3"},
-                                          {"VSUP", "4.0e-4"},
-                                          {"RLIM", "1.0e-6"},
-                                          {"TTIME", "10"},
-                                          {"NOUT", "100"}}),
-                              {"--seed", "7"});
-  ASSERT_EQ(sink.status, 0) << sink.err;
-  const auto dir = fresh_directory("run-restart-sink");
-  fs::copy_file(earlier / "FLUXATT.OUT", dir / "FLUXATT.IN");
-  Values values = RESTART;
-  values.push_back({"NPART", "3"});
-  const Outcome o = run_in(dir, input_with(values), {"--seed", "1"});
-  EXPECT_EQ(o.status, 1);
-  EXPECT_NE(o.err.find("HOUT(m)"), std::string::npos) << o.err;
-  EXPECT_NE(o.err.find("particles attached in contact"), std::string::npos) << o.err;
-  EXPECT_TRUE(written_files(dir).empty());
-}
-
 // The program proper, killed while it works on later particles. Particle J's
 // trajectory files are created only after particle J-1 is finished, so every
 // particle before the last one with files is finished and its flux row must
