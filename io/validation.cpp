@@ -224,6 +224,9 @@ void validate_restart_records(RestartFile& file, std::int32_t count, const RunPa
     require(std::fabs(distance - r.RINIT) <= 1e-6 * r.RINIT, "ROUT(m)", r.RINIT,
             "the distance of the point (XOUT, YOUT, ZOUT) from the collector centre, " +
                 number(distance) + " m");
+    // A gap written by a run is R - AG - AP + DEF - q < R - AG (DEF < AP).
+    require(r.HINIT < r.RINIT - p.AG, "HOUT(m)", r.HINIT,
+            "a separation below ROUT - AG = " + number(r.RINIT - p.AG) + " m");
     require(r.HINIT >= H0, "HOUT(m)", r.HINIT,
             "a separation >= H0 = " + short_number(H0) +
                 " m: a restart starts each particle in contact where an earlier run left it at "

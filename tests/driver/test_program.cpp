@@ -128,6 +128,7 @@ TEST(Program, InputThatWouldHangOrEndInNaNIsRefusedBeforeAnyFile) {
       {restart, {}, restart_record() + restart_record("0 0 0 0 3e-10"), {"FLUXATT.IN, line 8, parameter record 2 ROUT(m): found 0"}},
       {restart, {}, restart_record() + restart_record("0 0 2.555e-4 2.555e-4 -3e-10"), {"record 2 HOUT(m)", "perfect-sink run (ATTMODE 0)"}},
       {restart, {}, restart_record("0 0 2.555003e-4 2.555003e-4 3e-10", "0.5e-6") + restart_record(), {"record 1 ACONT(m)", "[0, AP)"}},
+      {restart, {}, restart_record("0 0 2.555003e-4 2.555003e-4 1e300") + restart_record(), {"record 1 HOUT(m)", "below ROUT - AG"}},
       {restart, {}, "000001 2 0 0 0 0 0 0 0 0 2.555003e-4\n" + restart_record(), {"line 7, parameter record 1 ROUT(m): found the end of the line"}},
       {restart, {}, restart_record("0 0 / 2.555003e-4 3e-10") + restart_record(), {"record 1 ZOUT(m): found no value"}},
       {restart, {}, restart_record("0 0 1e-6 2.555003e-4 3e-10") + restart_record(), {"record 1 ROUT(m)", "distance of the point (XOUT, YOUT, ZOUT)"}},
