@@ -57,14 +57,14 @@ RestartRecord RestartFile::record(std::int32_t k) {
       rec + "HETTYPE",   rec + "HETFLAG",   rec + "NSVEL(m/s)"};
   std::string s[20];
   reader_.read_within_line({I::text(c[0], s[0]), I::text(c[1], s[1]), I::text(c[2], s[2]),
-                I::text(c[3], s[3]), I::real(c[4], r.RINJ), I::text(c[5], s[4]),
-                I::text(c[6], s[5]), I::text(c[7], s[6]), I::real(c[8], r.XINIT),
-                I::real(c[9], r.YINIT), I::real(c[10], r.ZINIT), I::real(c[11], r.RINIT),
-                I::real(c[12], r.HINIT), I::text(c[13], s[7]), I::text(c[14], s[8]),
-                I::text(c[15], s[9]), I::text(c[16], s[10]), I::text(c[17], s[11]),
-                I::text(c[18], s[12]), I::text(c[19], s[13]), I::text(c[20], s[14]),
-                I::real(c[21], r.ACONT), I::text(c[22], s[15]), I::text(c[23], s[16]),
-                I::text(c[24], s[17]), I::text(c[25], s[18]), I::text(c[26], s[19])});
+                            I::text(c[3], s[3]), I::real(c[4], r.RINJ), I::text(c[5], s[4]),
+                            I::text(c[6], s[5]), I::text(c[7], s[6]), I::real(c[8], r.XINIT),
+                            I::real(c[9], r.YINIT), I::real(c[10], r.ZINIT), I::real(c[11], r.RINIT),
+                            I::real(c[12], r.HINIT), I::text(c[13], s[7]), I::text(c[14], s[8]),
+                            I::text(c[15], s[9]), I::text(c[16], s[10]), I::text(c[17], s[11]),
+                            I::text(c[18], s[12]), I::text(c[19], s[13]), I::text(c[20], s[14]),
+                            I::real(c[21], r.ACONT), I::text(c[22], s[15]), I::text(c[23], s[16]),
+                            I::text(c[24], s[17]), I::text(c[25], s[18]), I::text(c[26], s[19])});
   const std::pair<const std::string*, double> taken[] = {
       {&c[4], r.RINJ},   {&c[8], r.XINIT},  {&c[9], r.YINIT}, {&c[10], r.ZINIT},
       {&c[11], r.RINIT}, {&c[12], r.HINIT}, {&c[21], r.ACONT}};
