@@ -115,6 +115,7 @@ ListReader::Token ListReader::next_token() {
     if (line_ >= line_count()) return {Token::Type::End, {}, line_count()};
     const std::string_view line = lines_[static_cast<std::size_t>(line_)];
     while (column_ < line.size() && is_blank(line[column_])) ++column_;
+    if (column_ == line.size() && within_line_) return {Token::Type::End, {}, line_ + 1};
     if (column_ == line.size()) {
       // A line end separates like a blank.
       ++line_;
@@ -182,6 +183,10 @@ void ListReader::read(std::initializer_list<ListItem> items) {
     if (repeat_left == 0) {
       const Token token = next_token();
       if (token.type == Token::Type::End) {
+        if (within_line_ && line_ < line_count()) {
+          throw InputError(name_, token.line, std::string(item.name), "the end of the line",
+                           expected_for(item.kind));
+        }
         throw InputError(name_, line_count() + 1, std::string(item.name), "the end of the file",
                          expected_for(item.kind));
       }
@@ -214,6 +219,17 @@ void ListReader::read(std::initializer_list<ListItem> items) {
   if (line_ < line_count()) ++line_;
   column_ = 0;
   after_value_ = false;
+}
+
+void ListReader::read_within_line(std::initializer_list<ListItem> items) {
+  within_line_ = true;
+  try {
+    read(items);
+  } catch (...) {
+    within_line_ = false;
+    throw;
+  }
+  within_line_ = false;
 }
 
 void ListReader::skip_lines(int count, std::string_view context) {

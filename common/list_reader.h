@@ -56,6 +56,11 @@ class ListReader {
   // item's kind and for an end of file before every item is satisfied.
   void read(std::initializer_list<ListItem> items);
 
+  // The same read confined to the current line: a line end before every item
+  // is satisfied is an error ("the end of the line") naming the first item
+  // left without a value.
+  void read_within_line(std::initializer_list<ListItem> items);
+
   // A formatted read without items whose format holds `advances` record
   // advances: consumes the current line and `advances` more.
   void skip_lines(int count, std::string_view context);
@@ -89,6 +94,7 @@ class ListReader {
   std::size_t column_ = 0;   // position within the current line
   bool after_value_ = false; // a value was read and its separator not yet seen
   bool keep_origins_ = true;
+  bool within_line_ = false;  // a line end ends the read
   std::map<std::string, ValueOrigin, std::less<>> origins_;
 };
 

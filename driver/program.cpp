@@ -2,9 +2,11 @@
 
 #include <sched.h>
 
+#include <cmath>
 #include <memory>
 #include <thread>
 #include <stdexcept>
+#include <string>
 
 #include "common/input_error.h"
 #include "driver/command_line.h"
@@ -17,8 +19,29 @@
 #include "io/restart_file.h"
 #include "io/validation.h"
 #include "simulation/run_context.h"
+#include "simulation/setup.h"
+#include "simulation/trajectory.h"
 
 namespace colloidsim {
+
+namespace {
+
+// Setup for checked parameters; a scan that runs past its cap is reported
+// with the line of the parameter that makes it long.
+RunContext prepare(const ParameterFile& file, std::optional<std::uint64_t> seed) {
+  try {
+    return prepare_run(file.parameters, seed);
+  } catch (const SetupScanError& e) {
+    throw parameter_error(file, e.parameter(), e.value(), e.expected());
+  }
+}
+
+std::string value_text(double value) {
+  if (std::isnan(value)) return "NaN";
+  return value > 0 ? "Infinity" : "-Infinity";
+}
+
+}  // namespace
 
 int available_cpus() {
   cpu_set_t set;
@@ -66,13 +89,14 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
       }
     }
     validate_parameters(file);
+    const RunContext run = prepare(file, cl.seed);
     std::vector<RestartRecord> restart;
-    if (file.parameters.ATTMODE == -1) {
+    if (run.p.ATTMODE == -1) {
       RestartFile records(workdir / RESTART_FILE);
-      const std::int32_t count = file.parameters.CLUSTER == 1 ? 1 : file.parameters.NPART;
+      const std::int32_t count = run.p.CLUSTER == 1 ? 1 : run.p.NPART;
+      validate_restart_records(records, count, run.p, run.c);
       for (std::int32_t k = 1; k <= count; ++k) restart.push_back(records.record(k));
     }
-    const RunContext run = prepare_run(file.parameters, cl.seed);
 
     RunRequest request;
     request.threads = cl.threads.value_or(available_cpus());
@@ -111,6 +135,15 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
     }
     if (bar) bar->stop();
     return 0;
+  } catch (const NonFiniteState& e) {
+    // The particle's values would be no result: none of its rows is
+    // written, and the particles finished before it keep theirs.
+    out.flush();
+    err << "colloidsim: particle " << e.IPART() << ", step " << e.ISTEP() << ": "
+        << e.quantity() << " is " << value_text(e.value())
+        << "; the run stops here, with the rows of the particles finished before it (the "
+           "parameters give this particle no finite trajectory)\n";
+    return 1;
   } catch (const InputError& e) {
     out.flush();
     err << "colloidsim: " << e.what() << "\n";

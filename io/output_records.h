@@ -28,7 +28,7 @@ struct FluxRecord {
   double XOUT = 0, YOUT = 0, ZOUT = 0, ROUT = 0, HOUT = 0;
   double ELAPSED = 0, PTIMEIN = 0, PTIMEOUT = 0;  // ELAPSED: ETIME, an errno macro name
   double TBULK = 0, TNEAR = 0, TFRIC = 0;
-  std::int32_t NSVISIT = 0, FRICVISIT = 0;
+  std::int64_t NSVISIT = 0, FRICVISIT = 0;  // I15, widened for larger counts
   double ACONT = 0, RZOI = 0, AFRACT = 0;
   std::int32_t HETTYPE = 0, HETFLAG = 0;
   double NSVEL = 0, HAVE = 0, XINNS = 0, YINNS = 0, ZINNS = 0;

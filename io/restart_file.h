@@ -15,17 +15,24 @@ inline constexpr const char* RESTART_FILE = "FLUXATT.IN";
 
 // "FLUXATT.IN" read once; record k is then read as a fresh read of the file
 // would find it: six heading lines skipped by one-item reads, records 1..k-1
-// consumed by one-item reads, record k read column by column.
+// consumed by one-item reads, record k read column by column. A record is one
+// row of a flux file: its columns up to NSVEL (27 of 31) must stand on its
+// own line.
 class RestartFile {
  public:
   // Throws InputError when the file cannot be opened.
   explicit RestartFile(const std::filesystem::path& path);
-  // Throws InputError when record k is missing or unreadable.
+  // Throws InputError when record k is missing, unreadable, runs past the end
+  // of its line, or leaves a column the restart takes without a value (a
+  // null or a slash).
   RestartRecord record(std::int32_t k);
+  // The line (1-based) of the record read last.
+  int last_record_line() const { return last_record_line_; }
 
  private:
   ListReader reader_;
   std::vector<int> record_start_;  // line where the read of record k starts, k = 1, 2, ...
+  int last_record_line_ = 0;
 };
 
 }  // namespace colloidsim

@@ -50,18 +50,16 @@ bool all_digits(std::string_view text) {
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// An Iw field: optional minus sign and digits, within 32 bits.
-bool parse_fixed_integer(std::string_view text, std::int32_t& value) {
+// An Iw field: optional minus sign and digits, within the range of Integer
+// (32 bits for most fields, 64 for the visit counts).
+template <typename Integer>
+bool parse_fixed_integer(std::string_view text, Integer& value) {
   const std::string_view digits = !text.empty() && text[0] == '-' ? text.substr(1) : text;
   if (!all_digits(digits)) return false;
-  std::int64_t v = 0;
+  Integer v = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
   if (ec != std::errc() || end != text.data() + text.size()) return false;
-  if (v < std::numeric_limits<std::int32_t>::min() ||
-      v > std::numeric_limits<std::int32_t>::max()) {
-    return false;
-  }
-  value = static_cast<std::int32_t>(v);
+  value = v;
   return true;
 }
 
@@ -304,7 +302,7 @@ bool parse_flux_row(std::string_view text, FluxRecord& r, std::string& error) {
             in_quotes(f[k]) + "; expected " + expected;
     return false;
   };
-  const auto integer = [&](std::int32_t& target) {
+  const auto integer = [&](auto& target) {
     return parse_fixed_integer(f[k], target) ? (++k, true) : fail("an integer");
   };
   const auto real = [&](double& target) {

@@ -7,6 +7,7 @@
 #include "common/input_error.h"
 #include "forces/contact.h"
 #include "forces/happel.h"
+#include "simulation/setup.h"
 #include "surface/hettrack.h"
 #include "surface/hettrackp.h"
 
@@ -20,20 +21,19 @@ std::string number(double value) {
   return text;
 }
 
+// Six significant digits, for constants held in single precision.
+std::string short_number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
+
 class Checker {
  public:
   explicit Checker(const ParameterFile& file) : file_(file) {}
 
   void require(bool ok, const char* name, double value, const std::string& expected) const {
-    if (ok) return;
-    int line = 0;
-    std::string found;
-    if (auto it = file_.origins.find(name); it != file_.origins.end()) {
-      line = it->second.line;
-      if (!it->second.text.empty()) found = "\"" + it->second.text + "\"";
-    }
-    if (found.empty()) found = number(value);
-    throw InputError(PARAMETER_FILE, line, name, found, expected);
+    if (!ok) throw parameter_error(file_, name, value, expected);
   }
 
  private:
@@ -41,6 +41,18 @@ class Checker {
 };
 
 }  // namespace
+
+InputError parameter_error(const ParameterFile& file, const std::string& name, double value,
+                           const std::string& expected) {
+  int line = 0;
+  std::string found;
+  if (auto it = file.origins.find(name); it != file.origins.end()) {
+    line = it->second.line;
+    if (!it->second.text.empty()) found = "\"" + it->second.text + "\"";
+  }
+  if (found.empty()) found = number(value);
+  return InputError(PARAMETER_FILE, line, name, found, expected);
+}
 
 void validate_parameters(const ParameterFile& file) {
   const RunParameters& p = file.parameters;
@@ -60,9 +72,26 @@ void validate_parameters(const ParameterFile& file) {
     c.require(q.value > 0, q.name, q.value, "a value > 0");
   }
   c.require(p.ZI != 0, "ZI", p.ZI, "a non-zero ion valence");
+  // The double layer's length scale; the echo and the zone of influence
+  // depend on it.
+  const double KAPPA = debye_parameter(p.IS, p.ZI, p.ER, p.T);
+  const double RZOIBULK = bulk_zone_radius(p.AP, KAPPA);
+  if (!(std::isfinite(KAPPA) && KAPPA > 0 && std::isfinite(RZOIBULK) && RZOIBULK > 0)) {
+    const auto it = file.origins.find("IS");
+    throw InputError(PARAMETER_FILE, it == file.origins.end() ? 0 : it->second.line,
+                     "IS, ZI, ER, T", "the Debye parameter KAPPA = " + number(KAPPA) +
+                         " 1/m and the zone-of-influence radius RZOIBULK = " + number(RZOIBULK) +
+                         " m",
+                     "values that give a positive, finite KAPPA and RZOIBULK = 2 sqrt(AP / KAPPA)");
+  }
   c.require(p.POROSITY > 0 && p.POROSITY < 1, "POROSITY", p.POROSITY, "a value in (0, 1)");
   c.require(p.VSUP >= 0, "VSUP", p.VSUP, "a value >= 0");
   const double RB = happel_constants(p.POROSITY, p.AG).RB;
+  // Otherwise a particle cannot be placed in the cell without overlapping
+  // the collector.
+  c.require(RB - p.AG > 2.0 * p.AP, "AP", p.AP,
+            "a particle whose diameter fits between the collector and the cell boundary: RB - "
+            "AG = " + number(RB - p.AG) + " m (the cell radius RB follows from POROSITY and AG)");
   c.require(p.RLIM > 0 && p.RLIM <= RB, "RLIM", p.RLIM,
             "a value in (0, RB] with the cell radius RB = " + number(RB) + " m");
   c.require(p.VDWMODE >= 1 && p.VDWMODE <= 4, "VDWMODE", p.VDWMODE, "1, 2, 3 or 4");
@@ -73,6 +102,26 @@ void validate_parameters(const ParameterFile& file) {
   c.require(p.MULTB > 0, "MULTB", p.MULTB, "a value > 0");
   c.require(p.MULTNS > 0, "MULTNS", p.MULTNS, "a value > 0");
   c.require(p.MULTC > 0, "MULTC", p.MULTC, "a value > 0");
+  // A time step that underflows to 0, or is too small to advance the
+  // particle clock, would never reach TTIME.
+  const double DTMRT = momentum_relaxation_time(p.AP, p.RHOP, p.VISC);
+  c.require(std::isfinite(DTMRT) && DTMRT > 0, "AP", p.AP,
+            "a particle radius, density RHOP and viscosity VISC that give a positive, finite "
+            "momentum relaxation time dTMRT = 2 AP^2 RHOP / (9 VISC), the unit of the time steps "
+            "(it is " + number(DTMRT) + " s)");
+  const double clock_step = 0.5 * (std::nextafter(p.TTIME, INFINITY) - p.TTIME);
+  for (const Positive& m : {Positive{"MULTB", p.MULTB}, Positive{"MULTNS", p.MULTNS},
+                            Positive{"MULTC", p.MULTC}}) {
+    const double DT = m.value * DTMRT;
+    c.require(std::isfinite(DT) && DT > clock_step, m.name, m.value,
+              std::string("a multiplier whose time step ") + m.name + " x dTMRT = " + number(DT) +
+                  " s is finite and large enough to advance the particle clock up to TTIME = " +
+                  number(p.TTIME) + " s (dTMRT = " + number(DTMRT) + " s)");
+  }
+  c.require(p.DFACTNS >= 0, "DFACTNS", p.DFACTNS, "a slow-motion threshold >= 0");
+  c.require(p.DFACTC >= 0, "DFACTC", p.DFACTC, "a slow-motion threshold >= 0");
+  c.require(p.B >= 0, "B", p.B, "a slip length >= 0");
+  c.require(p.LAMBDAVDW > 0, "LAMBDAVDW", p.LAMBDAVDW, "a retardation wavelength > 0");
   // The acid-base and steric laws divide by their decay lengths.
   c.require(p.LAMBDAAB > 0, "LAMBDAAB", p.LAMBDAAB, "a decay length > 0");
   c.require(p.LAMBDASTE > 0, "LAMBDASTE", p.LAMBDASTE, "a decay length > 0");
@@ -85,12 +134,51 @@ void validate_parameters(const ParameterFile& file) {
   c.require(ACONTMAX < p.AP, "W132", p.W132,
             "a work of adhesion whose largest contact radius ACONTMAX = " + number(ACONTMAX) +
                 " m stays below AP");
+  // The steps take ACONT = BETA sqrt(2 AP DEF - DEF^2) up to DEF = DEFMAX, where
+  // the root is ACONTMAX; a contact radius beyond AP has no zone of influence.
+  c.require(p.BETA > 0, "BETA", p.BETA, "a contact-radius multiplier > 0");
+  const double DEFMAX = p.AP - std::sqrt(p.AP * p.AP - ACONTMAX * ACONTMAX);
+  const double ACONT_LARGEST = p.BETA * std::sqrt((2.0 * p.AP) * DEFMAX - DEFMAX * DEFMAX);
+  c.require(ACONT_LARGEST < p.AP, "BETA", p.BETA,
+            "a multiplier whose largest contact radius BETA x ACONTMAX = " +
+                number(ACONT_LARGEST) + " m stays below AP");
+
+  // The coated models take square roots of the Hamaker constants of the
+  // materials they use; core and coating thicknesses must fit the radii.
+  if (p.VDWMODE >= 2 && p.VDWMODE <= 4) {
+    const bool particle_coated = p.VDWMODE == 2 || p.VDWMODE == 4;
+    const bool collector_coated = p.VDWMODE == 2 || p.VDWMODE == 3;
+    struct Hamaker {
+      const char* name;
+      double value;
+      bool used;
+    };
+    for (const Hamaker& h :
+         {Hamaker{"A11", p.A11, true}, Hamaker{"AC1C1", p.AC1C1, particle_coated},
+          Hamaker{"A22", p.A22, true}, Hamaker{"AC2C2", p.AC2C2, collector_coated},
+          Hamaker{"A33", p.A33, true}}) {
+      c.require(!h.used || h.value >= 0, h.name, h.value,
+                "a Hamaker constant >= 0 (VDWMODE " + std::to_string(p.VDWMODE) +
+                    " takes its square root)");
+    }
+    c.require(!particle_coated || (p.T1 >= 0 && p.T1 < p.AP), "T1", p.T1,
+              "a particle coating thickness in [0, AP) when VDWMODE is 2 or 4");
+    c.require(!collector_coated || (p.T2 >= 0 && p.T2 < p.AG), "T2", p.T2,
+              "a collector coating thickness in [0, AG) when VDWMODE is 2 or 3");
+  }
+
+  c.require(p.SCOV >= 0, "SCOV", p.SCOV, "a coverage in [0, 1) (0: no collector heterodomains)");
+  c.require(p.SCOVP >= 0, "SCOVP", p.SCOVP, "a coverage in [0, 1) (0: no particle heterodomains)");
 
   if (p.SCOV > 0) {
     c.require(p.SCOV < 1, "SCOV", p.SCOV, "a coverage below 1");
     c.require(p.HETMODE == 1 || p.HETMODE == 5 || p.HETMODE == 9 || p.HETMODE == 73, "HETMODE",
               p.HETMODE, "1, 5, 9 or 73 when SCOV > 0");
     c.require(p.RHET0 > 0, "RHET0", p.RHET0, "a heterodomain radius > 0 when SCOV > 0");
+    c.require(p.HETMODE == 1 || p.RHET1 > 0, "RHET1", p.RHET1,
+              "a heterodomain radius > 0 when SCOV > 0 and HETMODE is 5, 9 or 73");
+    c.require(p.HETMODE != 73 || p.RHET2 > 0, "RHET2", p.RHET2,
+              "a heterodomain radius > 0 when SCOV > 0 and HETMODE is 73");
     const std::int64_t NCL =
         collector_cluster_count(p.AG, p.HETMODE, p.SCOV, p.RHET0, p.RHET1, p.RHET2);
     c.require(NCL >= 3, "SCOV", p.SCOV,
@@ -102,6 +190,8 @@ void validate_parameters(const ParameterFile& file) {
     c.require(p.HETMODEP == 1 || p.HETMODEP == 5 || p.HETMODEP == 9, "HETMODEP", p.HETMODEP,
               "1, 5 or 9 when SCOVP > 0");
     c.require(p.RHETP0 > 0, "RHETP0", p.RHETP0, "a heterodomain radius > 0 when SCOVP > 0");
+    c.require(p.HETMODEP == 1 || p.RHETP1 > 0, "RHETP1", p.RHETP1,
+              "a heterodomain radius > 0 when SCOVP > 0 and HETMODEP is 5 or 9");
     const std::int64_t NCLP =
         particle_cluster_count(p.AP, p.HETMODEP, p.SCOVP, p.RHETP0, p.RHETP1);
     c.require(NCLP != 1 && NCLP != 2, "SCOVP", p.SCOVP,
@@ -112,6 +202,40 @@ void validate_parameters(const ParameterFile& file) {
     c.require(count <= MAX_PARTICLE_HETERODOMAINS, "SCOVP", p.SCOVP,
               "a coverage that lays out at most 10000000 particle heterodomains (it lays out " +
                   std::to_string(count) + ")");
+  }
+}
+
+void validate_restart_records(RestartFile& file, std::int32_t count, const RunParameters& p,
+                              const RunConstants& c) {
+  for (std::int32_t k = 1; k <= count; ++k) {
+    const RestartRecord r = file.record(k);
+    const auto require = [&](bool ok, const char* column, double value,
+                             const std::string& expected) {
+      if (ok) return;
+      throw InputError(RESTART_FILE, file.last_record_line(),
+                       "record " + std::to_string(k) + " " + column, number(value), expected);
+    };
+    require(r.RINIT > p.AG && r.RINIT <= c.RB, "ROUT(m)", r.RINIT,
+            "a distance from the collector centre in (AG, RB] = (" + number(p.AG) + ", " +
+                number(c.RB) + "] m, the final point of a particle attached to this run's "
+                "collector");
+    // The file holds 8 digits; the first step takes R from the position.
+    const double distance = std::sqrt(r.XINIT * r.XINIT + r.YINIT * r.YINIT + r.ZINIT * r.ZINIT);
+    require(std::fabs(distance - r.RINIT) <= 1e-6 * r.RINIT, "ROUT(m)", r.RINIT,
+            "the distance of the point (XOUT, YOUT, ZOUT) from the collector centre, " +
+                number(distance) + " m");
+    // A gap written by a run is R - AG - AP + DEF - q < R - AG (DEF < AP).
+    require(r.HINIT < r.RINIT - p.AG, "HOUT(m)", r.HINIT,
+            "a separation below ROUT - AG = " + number(r.RINIT - p.AG) + " m");
+    require(r.HINIT >= H0, "HOUT(m)", r.HINIT,
+            "a separation >= H0 = " + short_number(H0) +
+                " m: a restart starts each particle in contact where an earlier run left it at "
+                "rest, so FLUXATT.IN must hold particles attached in contact (fates 2 and 4 of a "
+                "run with ATTMODE 1); a perfect-sink run (ATTMODE 0) stops each particle at its "
+                "first step into the contact band, mostly below H0, and a crashed particle (fate "
+                "6) lies below H0");
+    require(r.ACONT >= 0 && r.ACONT < p.AP, "ACONT(m)", r.ACONT,
+            "a contact radius in [0, AP) with AP = " + number(p.AP) + " m");
   }
 }
 

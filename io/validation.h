@@ -1,7 +1,12 @@
 // Range checks of the parameter file, made once before anything is written.
 #pragma once
 
+#include <string>
+
+#include "common/input_error.h"
+#include "common/run_constants.h"
 #include "io/parameter_file.h"
+#include "io/restart_file.h"
 
 namespace colloidsim {
 
@@ -10,6 +15,17 @@ inline constexpr std::int64_t MAX_PARTICLE_HETERODOMAINS = 10'000'000;
 
 // Throws InputError naming the first parameter outside its valid range.
 void validate_parameters(const ParameterFile& file);
+
+// The message about a parameter outside its valid range: the file, the line
+// and the text of its value, and what was expected.
+InputError parameter_error(const ParameterFile& file, const std::string& name, double value,
+                           const std::string& expected);
+
+// Restart: records 1..count of the restart file, the ones the run will use,
+// each hold the final point of a particle at rest in contact with this run's
+// collector. Throws InputError naming the record, its line and the column.
+void validate_restart_records(RestartFile& file, std::int32_t count, const RunParameters& p,
+                              const RunConstants& c);
 
 // One-particle mode: the particle IPART = FIRST = LAST, or every particle of
 // the block FIRST..LAST, must lie in 1..NPART (NPART from the command line).

@@ -65,9 +65,10 @@ struct ParticleState {
   double ELAPSED = 0;  // s, ETIME = PTIMEF - PTIMEIN (ETIME itself is an errno macro)
   double PTIMEIN = 0;  // s
   double TBULK = 0, TNEAR = 0, TFRIC = 0;
-  std::int32_t NSVISIT = 0, FRICVISIT = 0;
+  // 64-bit like the step counter: a particle can count more than 2^31 steps.
+  std::int64_t NSVISIT = 0, FRICVISIT = 0;
   double HAVE = 0, H_SUM = 0;
-  std::int32_t NHAVE = 0;
+  std::int64_t NHAVE = 0;
   double NSVEL = 0, NSDIST = 0;
   double XINNS = 0, YINNS = 0, ZINNS = 0;
   double ENTRY_NX = 0, ENTRY_NY = 0, ENTRY_NZ = 0;  // normal at the latest near-surface entry

@@ -1,6 +1,8 @@
 #include "simulation/trajectory.h"
 
 #include <cmath>
+#include <limits>
+#include <utility>
 
 #include "common/constants.h"
 #include "common/roughness.h"
@@ -175,6 +177,26 @@ void exit_tests(const RunContext& run, ParticleState& s) {
   if (s.PTIMEF > p.TTIME) s.ATTACHK = 3;
 }
 
+// The first non-finite quantity of a state whose R is not finite, in the
+// order the steps computed them; R itself when the coordinates are finite.
+[[noreturn, gnu::cold, gnu::noinline]] void report_non_finite(const ParticleState& s) {
+  const std::pair<const char*, double> quantities[] = {
+      {"H", s.H},         {"DEF", s.DEF},       {"ACONT", s.ACONT},   {"RZOI", s.RZOI},
+      {"RAB", s.RAB},     {"NASP", s.NASP},     {"NASPAB", s.NASPAB}, {"VN", s.VN},
+      {"VT", s.VT},       {"FUN1", s.FUN1},     {"FUN2", s.FUN2},     {"FUN3", s.FUN3},
+      {"FUN4", s.FUN4},   {"FVDW", s.FVDW},     {"FEDL", s.FEDL},     {"FAB", s.FAB},
+      {"FBORN", s.FBORN}, {"FSTE", s.FSTE},     {"FCOLL", s.FCOLL},   {"FDRGN", s.FDRGN},
+      {"FDRGT", s.FDRGT}, {"FDIFX", s.FDIFX},   {"FDIFY", s.FDIFY},   {"FDIFZ", s.FDIFZ},
+      {"FGN", s.FGN},     {"FGT", s.FGT},       {"FLIFT", s.FLIFT},   {"UN", s.UN},
+      {"UT", s.UT},       {"OMEGA", s.OMEGA},   {"VPX", s.VPX},       {"VPY", s.VPY},
+      {"VPZ", s.VPZ},     {"DT", s.DT},         {"X", s.X},           {"Y", s.Y},
+      {"Z", s.Z}};
+  for (const auto& [name, value] : quantities) {
+    if (!std::isfinite(value)) throw NonFiniteState(s.IPART, s.ISTEP, name, value);
+  }
+  throw NonFiniteState(s.IPART, s.ISTEP, "R", s.R);
+}
+
 }  // namespace
 
 TrajectoryRow current_row(const ParticleState& s) {
@@ -313,6 +335,9 @@ void time_step(const RunContext& run, ParticleRun& pr, RecordObserver* observer)
   s.Z += s.VPZ * s.DT;
   const double dx = s.X - c.XM0, dy = s.Y - c.YM0, dz = s.Z - c.ZM0;
   s.R = std::sqrt(dx * dx + dy * dy + dz * dz);
+  // A non-finite coordinate makes R non-finite: the one check of the step
+  // (R >= 0, so one comparison finds NaN and infinity).
+  if (!(s.R <= std::numeric_limits<double>::max())) [[unlikely]] report_non_finite(s);
 
   // Contact deformation grows linearly from 0 at the undeformed separation
   // HCUT to DEFMAX at HMIN - DEFMAX.

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
 
 #include "random/random_draws.h"
 #include "simulation/heterodomain_weighting.h"
@@ -12,6 +13,27 @@
 #include "simulation/trajectory_buffer.h"
 
 namespace colloidsim {
+
+// A particle whose state stopped being finite: the step whose move found it,
+// and the first non-finite quantity in the order the step computes them (the
+// geometry, fluid, forces and velocity of the step before, then the new
+// position). A run that meets it stops: its values would be no result.
+class NonFiniteState : public std::exception {
+ public:
+  NonFiniteState(std::int32_t IPART, std::int64_t ISTEP, const char* quantity, double value)
+      : IPART_(IPART), ISTEP_(ISTEP), quantity_(quantity), value_(value) {}
+  std::int32_t IPART() const { return IPART_; }
+  std::int64_t ISTEP() const { return ISTEP_; }
+  const char* quantity() const { return quantity_; }
+  double value() const { return value_; }
+  const char* what() const noexcept override { return "a particle's state is not finite"; }
+
+ private:
+  std::int32_t IPART_;
+  std::int64_t ISTEP_;
+  const char* quantity_;
+  double value_;
+};
 
 // Everything one particle owns while it is simulated.
 struct ParticleRun {
@@ -28,7 +50,8 @@ void start_particle(const RunContext& run, ParticleRun& pr, std::int32_t IPART, 
 
 // One time step: record, advance the clocks, move, separation and regime,
 // fate and exit tests, then (while unresolved) forces and new velocity.
-// observer, when given, is told of the row the step records.
+// observer, when given, is told of the row the step records. Throws
+// NonFiniteState when the move leaves the position non-finite.
 void time_step(const RunContext& run, ParticleRun& pr, RecordObserver* observer);
 
 // Runs the particle to its fate and stores the final state as the last row

@@ -1,6 +1,9 @@
 #include "surface/fractional_area.h"
 
+#include <array>
+#include <cfloat>
 #include <cmath>
+#include <cstddef>
 
 #include "common/constants.h"
 #include "surface/circle_overlap.h"
@@ -55,6 +58,58 @@ Contribution with_triple_area(double T, double A1Z, double A2) {
   return {T, A1Z - T, A2 - T};
 }
 
+// An arc of the triple region: from corner U to corner V on the circle of
+// centre C and radius r.
+struct Arc {
+  double UX, UY, VX, VY;
+  double CX, CY, r;
+};
+
+// Which side of the line through U and V the point (x, y) lies on.
+double side(const Arc& a, double x, double y) {
+  return (a.VX - a.UX) * (y - a.UY) - (a.VY - a.UY) * (x - a.UX);
+}
+
+// The region P and Z and H is convex, so each arc bulges away from the
+// polygon of its corners, whose centroid is G. The arc-bounded areas take
+// each arc as the minor arc over its chord; an arc whose circle's centre lies
+// beyond its chord, away from G, runs more than half a turn, and its major
+// segment replaces the minor one: the region gains pi r^2 - 2 (minor
+// segment). Returns that gain summed over the region's arcs (0 when every arc
+// is at most half a turn, and then nothing is added). Where G lies on the
+// chord's line to within rounding (a flat polygon) the side cannot be told
+// and the minor arc stays.
+template <std::size_t N>
+double long_arc_gain(const std::array<Arc, N>& arcs) {
+  double GX = 0.0, GY = 0.0;
+  for (const Arc& a : arcs) {
+    GX += a.UX;
+    GY += a.UY;
+  }
+  GX /= static_cast<double>(N);
+  GY /= static_cast<double>(N);
+  double gain = 0.0;
+  for (const Arc& a : arcs) {
+    const double chord = std::hypot(a.VX - a.UX, a.VY - a.UY);
+    const double to_G = side(a, GX, GY);
+    const double rounding = 64.0 * DBL_EPSILON * chord * std::hypot(GX - a.UX, GY - a.UY);
+    if (std::fabs(to_G) > rounding && side(a, a.CX, a.CY) * to_G < 0.0) {
+      gain += PI * (a.r * a.r) - 2.0 * circular_segment(chord, a.r);
+    }
+  }
+  return gain;
+}
+
+// Arcs of the four-corner region bounded by A1-A2 on circle A, B1-B2 on
+// circle B and A1-B1, A2-B2 on the link circle; arcs follow the boundary so
+// that each arc's U is a different corner.
+std::array<Arc, 4> four_arcs(const PointPair& A, const PointPair& B, double XA, double YA,
+                             double RA, double XB, double YB, double RB, double XL, double YL,
+                             double RL) {
+  return {Arc{A[0], A[2], A[1], A[3], XA, YA, RA}, Arc{A[1], A[3], B[1], B[3], XL, YL, RL},
+          Arc{B[1], B[3], B[0], B[2], XB, YB, RB}, Arc{B[0], B[2], A[0], A[2], XL, YL, RL}};
+}
+
 // All three circles cross pairwise. The corners of P and Z and H are the
 // pairwise intersection points that lie inside the third circle; which
 // kinds of corner exist decides how the region is bounded. IZH holds the
@@ -82,7 +137,10 @@ Contribution all_crossing(double XZ, double YZ, double RZ, double XH, double YH,
     return pts;
   };
 
+  // Regions with corners of two or three kinds are arc-bounded areas; where
+  // one of their arcs runs more than half a turn its long segment is added.
   double T;
+  double gain = 0.0;
   if (KP == 0 && KH == 0 && KZ == 0) {
     return {0.0, A1Z, A2};
   } else if (KP == 0 && KH == 0) {
@@ -90,15 +148,23 @@ Contribution all_crossing(double XZ, double YZ, double RZ, double XH, double YH,
     T = A1H;
   } else if (KP != 0 && KH == 0 && KZ != 0) {
     OVERLAP4(IZH, IPH, RH, RZ, RP, T);
+    gain = long_arc_gain(four_arcs(IZH, IPH, XZ, YZ, RZ, XP, YP, RP, XH, YH, RH));
   } else if (KP != 0 && KH != 0 && KZ == 0) {
-    OVERLAP4(IZH, points_p_on_z(), RZ, RH, RP, T);
+    const PointPair PZ = points_p_on_z();
+    OVERLAP4(IZH, PZ, RZ, RH, RP, T);
+    gain = long_arc_gain(four_arcs(IZH, PZ, XH, YH, RH, XP, YP, RP, XZ, YZ, RZ));
   } else if (KP == 0 && KH != 0 && KZ != 0) {
-    OVERLAP4(IPH, points_p_on_z(), RP, RH, RZ, T);
+    const PointPair PZ = points_p_on_z();
+    OVERLAP4(IPH, PZ, RP, RH, RZ, T);
+    gain = long_arc_gain(four_arcs(IPH, PZ, XH, YH, RH, XZ, YZ, RZ, XP, YP, RP));
   } else if (KP != 0 && KH != 0 && KZ != 0) {
     const Point T1{point_x(IPZ, KH), point_y(IPZ, KH)};
     const Point T2{point_x(IZH, KP), point_y(IZH, KP)};
     const Point T3{point_x(IPH, KZ), point_y(IPH, KZ)};
     OVERLAP3(T1, T2, T3, RP, RZ, RH, T);
+    gain = long_arc_gain(std::array<Arc, 3>{Arc{T1[0], T1[1], T2[0], T2[1], XZ, YZ, RZ},
+                                            Arc{T2[0], T2[1], T3[0], T3[1], XH, YH, RH},
+                                            Arc{T3[0], T3[1], T1[0], T1[1], XP, YP, RP}});
   } else if (KP != 0) {
     // Only Z and H corners lie inside the third circle, so P's edge does
     // not enter the Z and H lens: the whole lens is inside P.
@@ -107,6 +173,7 @@ Contribution all_crossing(double XZ, double YZ, double RZ, double XH, double YH,
     // Likewise the whole P and Z lens is inside H.
     T = A1Z;
   }
+  if (gain != 0.0) T += gain;
   return with_triple_area(T, A1Z, A2);
 }
 

@@ -6,7 +6,9 @@
 //   AF_PZH = area(P and Z and H) / area(Z)      AF_Z  = 1 - AF_PZ - AF_ZH - AF_PZH
 // The projected circles are taken as disjoint: their areas are added, never
 // united, so circles that overlap each other are counted twice and AF_Z can
-// become negative. Centres and radii in metres; the fractions are
+// become negative. The region P and Z and H is a lens, a disc, or an
+// arc-bounded region of three or four corners; an arc of such a region may
+// run more than half a turn. Centres and radii in metres; the fractions are
 // dimensionless.
 #pragma once
 

@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/run_inputs.h"
 #include "tests/support.h"
 
 namespace colloidsim {
 namespace {
 
 using testing::fresh_directory;
+using testing::input_with;
 using testing::read_text;
 using testing::source_path;
 using testing::write_text;
@@ -68,6 +70,84 @@ TEST(Program, BadInputGivesOneMessageStatusOneAndNoFile) {
     EXPECT_EQ(o.err, c.message) << c.name;
     EXPECT_EQ(o.out, "") << c.name;
     EXPECT_EQ(file_count(dir), before) << c.name << ": a file was written on bad input";
+  }
+}
+
+// One row of a favorable-example restart file: 31 columns, of which the
+// restart takes the final point (columns 9-13) and ACONT (22). The defaults
+// are a particle at rest 0.3 nm above the front of the collector.
+std::string restart_record(const std::string& point = "0 0 2.555003e-4 2.555003e-4 3e-10",
+                           const std::string& ACONT = "0") {
+  return "000001 2 0 0 0 0 0 0 " + point + " 0 0 0 0 0 0 0 0 " + ACONT + " 0 -1 0 0 0 0 0 0 0\n";
+}
+std::string restart_file(const std::string& records) {
+  return "h\nh\nh\nlegend\nheader\nline\n" + records;
+}
+
+TEST(Program, InputThatWouldHangOrEndInNaNIsRefusedBeforeAnyFile) {
+  using Values = std::vector<std::pair<std::string, std::string>>;
+  const Values restart = {{"NPART", "2"}, {"ATTMODE", "-1"}};
+  const Values one_particle = {{"CLUSTER", "1"}};
+  struct Case {
+    Values values;  // changes to the favorable example
+    std::vector<std::string> args;
+    std::string restart_records;  // FLUXATT.IN records when not empty
+    std::vector<const char*> words;  // the message holds each
+  };
+  const auto with = [](Values base, const Values& more) {
+    base.insert(base.end(), more.begin(), more.end());
+    return base;
+  };
+  const Case cases[] = {
+      // Setup scans that would run for days: a decay length in the wrong
+      // unit, and forces whose sign keeps the contact-band scan going.
+      {{{"LAMBDASTE", "1.0"}, {"GAMMA0STE", "1e-3"}}, {}, "", {"line 52, parameter LAMBDASTE: found \"1.0\"", "1 micrometre"}},
+      {{{"LAMBDAAB", "1e-3"}, {"GAMMA0AB", "1e-3"}}, {}, "", {"parameter LAMBDAAB", "1 micrometre"}},
+      {{{"A132", "-1e-20"}, {"GAMMA0AB", "1e-3"}}, {}, "", {"parameter A132", "Born force repulsive"}},
+      {{{"GAMMA0STE", "-1e-3"}, {"LAMBDASTE", "1e-11"}, {"GAMMA0AB", "1e-3"}}, {}, "", {"parameter GAMMA0STE", ">= 0"}},
+      // One-particle mode: the arguments are checked first, and the file's
+      // NPART gives way to the command line's.
+      {with(one_particle, {{"LAMBDASTE", "1.0"}, {"GAMMA0STE", "1e-3"}}), {"5", "7"}, "", {"parameter IPART: found 7"}},
+      {with(one_particle, {{"NPART", "0"}, {"BETA", "0"}}), {"5", "2"}, "", {"parameter BETA"}},
+      // Time steps that never reach the time limit.
+      {{{"MULTB", "1e-300"}}, {}, "", {"parameter MULTB", "advance the particle clock"}},
+      {{{"MULTC", "1e-30"}}, {}, "", {"parameter MULTC", "advance the particle clock"}},
+      {{{"AP", "1e-120"}}, {}, "", {"parameter AP", "dTMRT", "it is 0 s"}},
+      {{{"ZI", "1e-300"}}, {}, "", {"line 22, parameter IS, ZI, ER, T", "KAPPA = 0 1/m"}},
+      // Ranges that gave NaN or meaningless output.
+      {{{"POROSITY", "0.005"}}, {}, "", {"parameter AP", "RB - AG = 4.26422212e-07 m"}},
+      {{{"BETA", "50"}}, {}, "", {"parameter BETA", "BETA x ACONTMAX = 5.27461815e-07 m"}},
+      {{{"SCOV", "-0.1"}}, {}, "", {"parameter SCOV:", "[0, 1)"}},
+      {{{"SCOVP", "-0.1"}}, {}, "", {"parameter SCOVP:", "[0, 1)"}},
+      {{{"SCOV", "0.05"}, {"HETMODE", "9"}, {"RHET1", "0"}}, {}, "", {"parameter RHET1"}},
+      {{{"LAMBDAVDW", "0"}}, {}, "", {"parameter LAMBDAVDW"}},
+      {{{"B", "-1e-9"}}, {}, "", {"parameter B:"}},
+      {{{"DFACTNS", "-0.1"}}, {}, "", {"parameter DFACTNS"}},
+      {{{"DFACTC", "-1"}}, {}, "", {"parameter DFACTC"}},
+      {{{"VDWMODE", "2"}, {"A11", "-1e-20"}}, {}, "", {"parameter A11", "square root"}},
+      {{{"VDWMODE", "4"}, {"T1", "0.5e-6"}}, {}, "", {"parameter T1", "[0, AP)"}},
+      {{{"VDWMODE", "3"}, {"T2", "2.55e-4"}}, {}, "", {"parameter T2", "[0, AG)"}},
+      // Restart records: the run reads records 1 and 2.
+      {restart, {}, restart_record() + restart_record("0 0 0 0 3e-10"), {"FLUXATT.IN, line 8, parameter record 2 ROUT(m): found 0"}},
+      {restart, {}, restart_record() + restart_record("0 0 2.555e-4 2.555e-4 -3e-10"), {"record 2 HOUT(m)", "perfect-sink run (ATTMODE 0)"}},
+      {restart, {}, restart_record("0 0 2.555003e-4 2.555003e-4 3e-10", "0.5e-6") + restart_record(), {"record 1 ACONT(m)", "[0, AP)"}},
+      {restart, {}, restart_record("0 0 2.555003e-4 2.555003e-4 1e300") + restart_record(), {"record 1 HOUT(m)", "below ROUT - AG"}},
+      {restart, {}, "000001 2 0 0 0 0 0 0 0 0 2.555003e-4\n" + restart_record(), {"line 7, parameter record 1 ROUT(m): found the end of the line"}},
+      {restart, {}, restart_record("0 0 / 2.555003e-4 3e-10") + restart_record(), {"record 1 ZOUT(m): found no value"}},
+      {restart, {}, restart_record("0 0 1e-6 2.555003e-4 3e-10") + restart_record(), {"record 1 ROUT(m)", "distance of the point (XOUT, YOUT, ZOUT)"}},
+      {restart, {}, restart_record(), {"parameter record 2 PARTICLE: found the end of the file"}},
+  };
+  int row = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(++row));
+    const auto dir = fresh_directory("program-refused");
+    write_text(dir / "INPUT.IN", input_with(c.values));
+    if (!c.restart_records.empty()) write_text(dir / "FLUXATT.IN", restart_file(c.restart_records));
+    const std::size_t before = file_count(dir);
+    const Outcome o = run(c.args, dir);
+    EXPECT_EQ(o.status, 1);
+    for (const char* word : c.words) EXPECT_NE(o.err.find(word), std::string::npos) << o.err;
+    EXPECT_EQ(file_count(dir), before) << "a file was written";
   }
 }
 

@@ -18,6 +18,11 @@
 #include <gtest/gtest.h>
 
 #include "driver/program.h"
+#include "driver/run.h"
+#include "io/parameter_file.h"
+#include "io/restart_file.h"
+#include "simulation/run_context.h"
+#include "simulation/trajectory.h"
 #include "tests/run_inputs.h"
 #include "tests/support.h"
 
@@ -516,14 +521,21 @@ TEST(RunFiles, ThinningAfterTheBufferWrapped) {
 }
 
 // An earlier run whose three particles all attach: injected close to the
-// axis, they reach the front of the collector, a perfect sink.
+// axis, they reach the front of the collector and come to rest there, held
+// by torque (fate 2), with near-surface and contact steps short enough not
+// to crash and no near-surface slow-motion test. (A perfect sink would stop
+// them at their first step into contact, mostly below H0: no restart.)
 fs::path attached_run(const std::string& name) {
   const auto dir = fresh_directory("run-attached-" + name);
   const Outcome o = run_in(dir,
                            input_with({{"NPART", "3"},
+                                       {"ATTMODE", "1"},
                                        {"VSUP", "4.0e-4"},
                                        {"RLIM", "1.0e-6"},
                                        {"TTIME", "10"},
+                                       {"MULTNS", "10"},
+                                       {"MULTC", "2"},
+                                       {"DFACTNS", "0"},
                                        {"NOUT", "100"}}),
                            {"--seed", "7"});
   EXPECT_EQ(o.status, 0) << o.err;
@@ -599,22 +611,25 @@ TEST(Restart, OneParticleModeUsesTheFirstRecordWhateverTheParticleNumber) {
 // each where another of the fates 4, 5, 6 follows: at the primary minimum on
 // the front axis with no lever arm for the rolling balance (contact slow
 // motion, 4); 50 nm behind the rear stagnation point (5); overlapping the
-// collector by 1 nm (crash, 6).
+// collector by 1 nm (crash, 6). The crashing record's separation column says
+// 0.3 nm, which a restart accepts; the first step takes the gap from ROUT.
 TEST(Restart, EachFateGoesToTheFilesOfItsFamily) {
   const double AG = 2.55e-4, AP = 0.5e-6;  // m, as in the favorable example
-  const auto record = [&](double Z) {
+  const auto record = [&](double Z, double H) {
     std::ostringstream r;
     r.precision(17);
-    r << "1 2 0 0 0 0 0 0 0 0 " << Z << " " << std::fabs(Z) << " " << std::fabs(Z) - AG - AP;
+    r << "1 2 0 0 0 0 0 0 0 0 " << Z << " " << std::fabs(Z) << " " << H;
     for (int k = 0; k < 18; ++k) r << " 0";
     return r.str() + "\n";
   };
+  const auto gap = [&](double Z) { return std::fabs(Z) - AG - AP; };
   const auto dir = fresh_directory("run-restart-fates");
   // Each heading line must hold a word: a one-item read skips blank lines.
   std::string heading;
   for (int k = 0; k < 6; ++k) heading += "HEADING\n";
-  write_text(dir / "FLUXATT.IN", heading + record(AG + AP + 3e-10) + record(-(AG + AP + 5e-8)) +
-                                     record(AG + AP - 1e-9));
+  const double Z[] = {AG + AP + 3e-10, -(AG + AP + 5e-8), AG + AP - 1e-9};
+  write_text(dir / "FLUXATT.IN", heading + record(Z[0], gap(Z[0])) + record(Z[1], gap(Z[1])) +
+                                     record(Z[2], 3e-10));
   const Outcome o = run_in(dir,
                            input_with({{"NPART", "3"},
                                        {"ATTMODE", "-1"},
@@ -645,6 +660,47 @@ TEST(Restart, EachFateGoesToTheFilesOfItsFamily) {
       }
     }
   }
+}
+
+// A particle whose state stops being finite stops the run; the particles
+// finished before it keep their rows. Particle 2 restarts from a record a
+// run would refuse (its point lies 1e200 m away, so R overflows at its first
+// move), handed to the runner directly; particle 1 rests in contact until
+// the time limit. One thread: particle 1 is finished before particle 2 starts.
+TEST(RunFiles, ANonFiniteParticleStopsTheRunAndTheRowsBeforeItStay) {
+  const auto dir = fresh_directory("run-non-finite");
+  write_text(dir / "INPUT.IN", input_with({{"NPART", "2"}, {"ATTMODE", "-1"}, {"TTIME", "1e-5"}}));
+  const std::string rest = " 0 0 0 0 0 0 0 0 0 0 0 -1 0 0 0 0 0 0 0\n";
+  write_text(dir / "FLUXATT.IN", "h\nh\nh\nh\nh\nh\n"
+                                 "000001 2 0 0 0 0 0 0 0 0 2.555003e-4 2.555003e-4 3e-10" + rest +
+                                 "000002 2 0 0 0 0 0 0 1e200 0 0 1e200 3e-10" + rest);
+  const ParameterFile file = read_parameter_file(dir / "INPUT.IN");
+  const RunContext run = prepare_run(file.parameters, 1);
+  RestartFile file_records(dir / "FLUXATT.IN");
+  const std::vector<RestartRecord> records = {file_records.record(1), file_records.record(2)};
+  RunRequest request;
+  request.first = 1;
+  request.last = 2;
+  request.restart = &records;
+  std::ostringstream console;
+  try {
+    run_particles(run, request, dir, console, nullptr);
+    FAIL() << "particle 2 ran to the end";
+  } catch (const NonFiniteState& e) {
+    EXPECT_EQ(e.IPART(), 2);
+    EXPECT_EQ(e.ISTEP(), 1);
+  }
+  const std::vector<FluxRow> first = flux_rows_of(dir, 1, shared_flux);
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_TRUE(well_formed_flux_record(first[0].row));
+  EXPECT_TRUE(flux_rows_of(dir, 2, shared_flux).empty());
+
+  // The program's message names the particle, the step and the quantity.
+  const Outcome o = run_in(fresh_directory("run-non-finite-program"),
+                           input_with({{"NPART", "1"}, {"VSUP", "1e300"}}), {"--seed", "1"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err.rfind("colloidsim: particle 1, step 1: VT is Infinity; the run stops", 0), 0u)
+      << o.err;
 }
 
 // Regression only: a small run with a fixed seed against stored files. It

@@ -239,22 +239,30 @@ TEST(RestartFile, TakesRecordKCountedAfterTheSixHeadingLines) {
   }
 }
 
-TEST(RestartFile, AShortRecordContinuesOntoTheNextLine) {
-  // The read of record 1 runs on into the next line, as a free-format read does;
-  // record 2 is still found by counting lines.
+TEST(RestartFile, ARecordIsOneLineOfAFluxFile) {
+  // The read takes columns 1-27; a record that holds them is read whatever
+  // follows. One that ends sooner does not run on into the next record.
   const auto dir = fresh_directory("restart-short");
-  std::string short_record = record_line(1);
-  short_record.erase(short_record.find(" 1.28E-06"));
-  write_text(dir / "FLUXATT.IN", restart_text({short_record, record_line(2)}));
+  std::string up_to_27 = record_line(1);
+  up_to_27.erase(up_to_27.find(" 1.28E-06"));
+  write_text(dir / "FLUXATT.IN", restart_text({up_to_27, record_line(2)}));
   RestartFile file(dir / "FLUXATT.IN");
   EXPECT_EQ(file.record(1).ACONT, 1.22e-6);
   EXPECT_EQ(file.record(2).ACONT, 2.22e-6);
-  write_text(dir / "FLUXATT.IN", restart_text({edited(record_line(1), " 1.9E-06", " x")}));
-  try {
-    RestartFile(dir / "FLUXATT.IN").record(1);
-    FAIL();
-  } catch (const InputError& e) {
-    EXPECT_STREQ(e.what(), "FLUXATT.IN, line 7, parameter record 1 XOUT(m): found \"x\"; expected a real number");
+  std::string short_record = record_line(1);
+  short_record.erase(short_record.find(" 1.22E-06"));
+  const std::pair<std::string, const char*> refused[] = {
+      {short_record, "FLUXATT.IN, line 7, parameter record 1 ACONT(m): found the end of the line; expected a real number"},
+      {edited(record_line(1), " 1.9E-06", " x"), "FLUXATT.IN, line 7, parameter record 1 XOUT(m): found \"x\"; expected a real number"},
+      {edited(record_line(1), " 1.11E-06", ",,"), "FLUXATT.IN, line 7, parameter record 1 ZOUT(m): found no value (a null or a slash left it unset); expected a real number"}};
+  for (const auto& [line, message] : refused) {
+    write_text(dir / "FLUXATT.IN", restart_text({line, record_line(2)}));
+    try {
+      RestartFile(dir / "FLUXATT.IN").record(1);
+      ADD_FAILURE() << message;
+    } catch (const InputError& e) {
+      EXPECT_STREQ(e.what(), message);
+    }
   }
 }
 

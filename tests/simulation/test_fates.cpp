@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/constants.h"
+#include "io/output_records.h"
 #include "io/parameter_file.h"
 #include "io/validation.h"
 #include "random/seeding.h"
@@ -352,6 +355,69 @@ TEST(Fates, NearSurfaceSlowMotionCountsOnlyAboveFiveHCUT) {
     EXPECT_EQ(s.ISTEP, 1001);
     EXPECT_TRUE(testing::RelNear(s.H, gap, 1e-9));
   }
+}
+
+// A state that stops being finite ends the run at the step whose move meets
+// it, naming the first non-finite quantity in the order the step before
+// computed them (geometry, forces, velocity, then the position); a finite
+// but absurd position overflows R.
+TEST(NonFiniteState, TheStepThatMovesToANonFinitePositionNamesTheFirstCause) {
+  constexpr double INF = std::numeric_limits<double>::infinity();
+  const double NaN = std::nan("");
+  using Quantity = double ParticleState::*;
+  struct Case {
+    std::vector<std::pair<Quantity, double>> made;
+    const char* named;
+  };
+  const Case cases[] = {
+      {{{&ParticleState::VPX, NaN}}, "VPX"},
+      {{{&ParticleState::VPZ, NaN}, {&ParticleState::FEDL, INF}}, "FEDL"},
+      {{{&ParticleState::VPY, INF}, {&ParticleState::FVDW, NaN}, {&ParticleState::RZOI, NaN}},
+       "RZOI"},
+      {{{&ParticleState::X, -INF}}, "X"},
+      {{{&ParticleState::Y, 1e200}}, "R"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.named);
+    Particle particle({});
+    particle.inject();
+    particle.step();  // a finite step passes
+    for (const auto& [quantity, value] : c.made) particle.s().*quantity = value;
+    try {
+      particle.step();
+      ADD_FAILURE() << "no stop";
+    } catch (const NonFiniteState& e) {
+      EXPECT_EQ(e.IPART(), 1);
+      EXPECT_EQ(e.ISTEP(), 2);
+      EXPECT_STREQ(e.quantity(), c.named);
+    }
+  }
+}
+
+// The visit counts and the mean gap's step count went negative past 2^31 - 1
+// with 32 bits; a flux row writes them in full, widening the I15 field.
+TEST(Counters, CountPastTheOld32BitLimit) {
+  constexpr std::int64_t LIMIT = std::numeric_limits<std::int32_t>::max();
+  Particle particle({});
+  particle.inject();
+  ParticleState& s = particle.s();
+  s.NHAVE = LIMIT;
+  s.H_SUM = static_cast<double>(LIMIT) * s.H;
+  s.NSVISIT = LIMIT;
+  s.FRICVISIT = LIMIT;
+  const double H = s.H;
+  particle.step();  // in the bulk: the mean gap counts one more step
+  EXPECT_EQ(s.NHAVE, LIMIT + 1);
+  EXPECT_TRUE(testing::RelNear(s.HAVE, H, 1e-9));
+  const double AG = particle.p().AG, AP = particle.p().AP;
+  particle.place(0, AG + AP + 1e-7, 0, 0);
+  particle.step();  // into the near-surface band
+  EXPECT_EQ(s.NSVISIT, LIMIT + 1);
+  particle.place(0, AG + AP + 3e-10, 0, 0);
+  particle.step();  // into contact
+  EXPECT_EQ(s.FRICVISIT, LIMIT + 1);
+  std::string row;
+  append_flux_record(row, flux_record(s));
+  EXPECT_EQ(row.substr(359, 40), "     2147483648     " "     2147483648     ");
 }
 
 }  // namespace
