@@ -3,6 +3,7 @@
 #include <sched.h>
 
 #include <memory>
+#include <new>
 #include <thread>
 #include <stdexcept>
 
@@ -31,7 +32,9 @@ int available_cpus() {
   return count > 0 ? static_cast<int>(count) : 1;
 }
 
-int run_program(const std::vector<std::string>& args, const std::filesystem::path& workdir,
+namespace {
+
+int run_command(const std::vector<std::string>& args, const std::filesystem::path& workdir,
                 std::ostream& out, std::ostream& err, bool err_is_terminal) {
   if (!args.empty() && args.front() == "summary") {
     return run_summary_command({args.begin() + 1, args.end()}, workdir, out, err);
@@ -68,8 +71,8 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
     validate_parameters(file);
     std::vector<RestartRecord> restart;
     if (file.parameters.ATTMODE == -1) {
-      RestartFile records(workdir / RESTART_FILE);
       const std::int32_t count = file.parameters.CLUSTER == 1 ? 1 : file.parameters.NPART;
+      RestartFile records(workdir / RESTART_FILE, count);
       for (std::int32_t k = 1; k <= count; ++k) restart.push_back(records.record(k));
     }
     const RunContext run = prepare_run(file.parameters, cl.seed);
@@ -96,6 +99,13 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
         }
       }
     }
+    if (run.p.CLUSTER == 0 && !cl.positional.empty()) {
+      std::string shown;
+      for (const std::string& arg : cl.positional) shown += (shown.empty() ? "" : " ") + arg;
+      err << "colloidsim: warning: the arguments " << quoted_value(shown)
+          << " are ignored: INPUT.IN has CLUSTER = 0 (all particles); the particle count and "
+             "number are read from the command line only when CLUSTER = 1\n";
+    }
     std::unique_ptr<ProgressBar> bar;
     if (err_is_terminal && !cl.quiet) {
       bar = std::make_unique<ProgressBar>(err, request.last - request.first + 1 +
@@ -121,6 +131,30 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
     err << e.what() << "\n";
     return 1;
   }
+}
+
+}  // namespace
+
+int run_program(const std::vector<std::string>& args, const std::filesystem::path& workdir,
+                std::ostream& out, std::ostream& err, bool err_is_terminal) {
+  int status = 1;
+  try {
+    status = run_command(args, workdir, out, err, err_is_terminal);
+  } catch (const std::bad_alloc&) {
+    err << "colloidsim: out of memory\n";
+  } catch (const std::exception& e) {
+    err << "colloidsim: " << e.what() << "\n";
+  } catch (...) {
+    err << "colloidsim: stopped by an unexpected error\n";
+  }
+  // Output that cannot be written (a full disk, /dev/full) is an I/O failure
+  // like any other.
+  out.flush();
+  if (status == 0 && !out) {
+    err << "colloidsim: standard output: cannot write the program's output\n";
+    status = 1;
+  }
+  return status;
 }
 
 }  // namespace colloidsim
