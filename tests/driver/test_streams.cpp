@@ -148,6 +148,14 @@ TEST(BlockedNames, AFileThatCannotBeMadeStopsTheRunBeforeAnyFileChanges) {
     EXPECT_EQ(o.out, "");
     EXPECT_TRUE(files_of(dir) == before) << "a file changed";
   }
+  // A stopped run whose flux file is a directory is not resumed.
+  const fs::path dir = fresh_directory("blocked-resume");
+  write_text(dir / "INPUT.IN", fast_input(3));
+  fs::create_directory(dir / "FLUXEX.OUT");
+  const Outcome o = run_in(dir, {"--seed", "1", "--resume"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "colloidsim: FLUXEX.OUT: it is not a regular file (a directory?); --resume "
+                   "continues only a run of the same INPUT.IN in this directory\n");
 }
 
 // A small tmpfs mounted on a fresh directory: a disk that fills. Mounting
