@@ -193,9 +193,13 @@ std::string reference_header() {
 std::string echo_difference(const RunEcho& here, const RunEcho& there, const std::string& other) {
   for (std::size_t i = 0; i < here.items.size() && i < there.items.size(); ++i) {
     if (here.items[i].value != there.items[i].value) {
-      return "its echo differs from that of " + other +
-             " (a file of another run): " + here.items[i].label + " is " + here.items[i].value +
-             " here, " + there.items[i].value + " there";
+      // The values were read as numbers: only a long one needs cutting.
+      const auto shown = [](const std::string& value) {
+        return value.size() > SHOWN_VALUE_LENGTH ? quoted_value(value) : value;
+      };
+      return "its echo differs from that of " + other + " (a file of another run): " +
+             here.items[i].label + " is " + shown(here.items[i].value) + " here, " +
+             shown(there.items[i].value) + " there";
     }
   }
   return "its echo differs from that of " + other + " (a file of another run)";

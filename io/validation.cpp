@@ -30,7 +30,7 @@ class Checker {
     std::string found;
     if (auto it = file_.origins.find(name); it != file_.origins.end()) {
       line = it->second.line;
-      if (!it->second.text.empty()) found = "\"" + it->second.text + "\"";
+      if (!it->second.text.empty()) found = quoted_value(it->second.text);
     }
     if (found.empty()) found = number(value);
     throw InputError(PARAMETER_FILE, line, name, found, expected);

@@ -162,6 +162,10 @@ TEST(ParameterFile, WhatIsNoParameterFileIsNamedAsWhatItIs) {
       EXPECT_EQ(e.what(), c.message) << c.name;
     }
   }
+  // A number that reads well but is out of range is cut the same way.
+  EXPECT_EQ(error_of(edited(favorable_text(), " 0.37 ", " 0." + std::string(100000, '0') + " "), "long-range-value"),
+            "INPUT.IN, line 12, parameter POROSITY: found \"0." + std::string(58, '0') +
+                "...\" (100002 bytes); expected a value in (0, 1)");
   // The same cut for a command-line argument of a megabyte.
   std::int32_t NPART = 0, FIRST = 0, LAST = 0;
   try {
