@@ -1,8 +1,10 @@
 // The one kind of error the program reports: input that cannot be used.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace colloidsim {
 
@@ -17,5 +19,14 @@ class InputError : public std::runtime_error {
   // A file-level failure (cannot be opened or created).
   InputError(const std::string& file, const std::string& problem);
 };
+
+// Longest value a message shows in full.
+inline constexpr std::size_t SHOWN_VALUE_LENGTH = 60;
+
+// A value as a message shows it: in double quotes, a control character or
+// NUL as \xNN (so that a message is never cut short or mangles a terminal),
+// and a value longer than SHOWN_VALUE_LENGTH cut there with "..." and its
+// length: "11111...1111..." (100000000 bytes).
+std::string quoted_value(std::string_view text);
 
 }  // namespace colloidsim

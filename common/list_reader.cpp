@@ -1,11 +1,14 @@
 #include "common/list_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "common/input_error.h"
 
@@ -16,7 +19,6 @@ namespace {
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 const char* expected_for(ListItem::Kind kind) {
   switch (kind) {
@@ -78,17 +80,90 @@ bool parse_real(std::string_view text, double& value) {
   return true;
 }
 
+// A NUL byte is in every binary file and in UTF-16 text; it would also cut
+// a message that shows the text short.
+static void refuse_binary(const std::string& display_name, const std::string& contents,
+                          const std::string& purpose) {
+  const bool utf16_mark = contents.size() >= 2 && ((contents[0] == '\xFF' && contents[1] == '\xFE') ||
+                                                   (contents[0] == '\xFE' && contents[1] == '\xFF'));
+  if (utf16_mark || contents.find('\0') != std::string::npos) {
+    throw InputError(display_name, 0, "", "a binary or UTF-16 file", purpose + " as plain text");
+  }
+}
+
+static std::string size_text(std::size_t bytes) {
+  constexpr std::size_t MB = std::size_t{1} << 20;
+  return bytes % MB == 0 ? std::to_string(bytes / MB) + " MB" : std::to_string(bytes) + " bytes";
+}
+
 ListReader ListReader::from_file(const std::filesystem::path& path,
-                                 const std::string& display_name, const std::string& purpose) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+                                 const std::string& display_name, const std::string& purpose,
+                                 std::size_t max_bytes, bool keep_prefix) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     throw InputError(display_name, std::string("cannot open the file (") + std::strerror(errno) +
                                        "); expected " + purpose);
   }
-  std::ostringstream contents;
-  contents << in.rdbuf();
-  if (in.bad()) throw InputError(display_name, "cannot read the file");
-  return ListReader(display_name, contents.str());
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat status;
+  if (::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+    throw InputError(display_name, 0, "", "a directory", purpose);
+  }
+  // Read one byte beyond the limit to tell a file of exactly max_bytes from
+  // a longer one; an endless file is read no further.
+  std::string contents;
+  std::size_t used = 0;
+  while (used <= max_bytes) {
+    contents.resize(std::min(max_bytes + 1, used + (std::size_t{1} << 16)));
+    const ssize_t n = ::read(fd, contents.data() + used, contents.size() - used);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      throw InputError(display_name, std::string("cannot read the file (") + std::strerror(errno) +
+                                         "); expected " + purpose);
+    }
+    if (n == 0) break;
+    used += static_cast<std::size_t>(n);
+  }
+  contents.resize(used);
+  std::size_t cut_at = 0;
+  if (used > max_bytes) {
+    if (!keep_prefix) {
+      throw InputError(display_name, 0, "",
+                       "more than " + size_text(max_bytes) + " (or an endless file)",
+                       purpose + ", which is at most " + size_text(max_bytes));
+    }
+    refuse_binary(display_name, contents, purpose);
+    contents.resize(max_bytes);
+    const std::size_t last_end = contents.rfind('\n');
+    contents.resize(last_end == std::string::npos ? 0 : last_end + 1);
+    cut_at = max_bytes;
+  }
+  ListReader reader = from_text(display_name, std::move(contents), purpose);
+  reader.cut_at_ = cut_at;
+  return reader;
+}
+
+ListReader ListReader::from_text(const std::string& display_name, std::string contents,
+                                 const std::string& purpose) {
+  refuse_binary(display_name, contents, purpose);
+  for (std::size_t at = contents.find('\r'); at != std::string::npos; at = contents.find('\r', at + 1)) {
+    if (at + 1 == contents.size() || contents[at + 1] != '\n') {
+      const int line = 1 + static_cast<int>(std::count(contents.begin(), contents.begin() +
+                                                           static_cast<std::ptrdiff_t>(at), '\n'));
+      throw InputError(display_name, line, "", "a line that ends in CR alone (old Mac text)",
+                       purpose + " with lines that end in LF or CR LF");
+    }
+  }
+  if (contents.empty()) throw InputError(display_name, 0, "", "an empty file", purpose);
+  return ListReader(display_name, std::move(contents));
+}
+
+std::string ListReader::end_text() const {
+  if (cut_at_ == 0) return "the end of the file";
+  return "the end of the first " + size_text(cut_at_) + " of the file, all that is read of it";
 }
 
 ListReader::ListReader(std::string display_name, std::string contents)
@@ -161,7 +236,7 @@ void ListReader::assign(const ListItem& item, const Token& token) {
       break;
     }
   }
-  if (!ok) throw InputError(name_, token.line, std::string(item.name), quoted(token.text), expected_for(item.kind));
+  if (!ok) throw InputError(name_, token.line, std::string(item.name), quoted_value(token.text), expected_for(item.kind));
   if (keep_origins_) origins_[std::string(item.name)] = {token.line, std::string(token.text)};
 }
 
@@ -171,7 +246,7 @@ void ListReader::read(std::initializer_list<ListItem> items) {
   after_value_ = false;
   if (items.size() == 0) {
     if (line_ >= line_count()) {
-      throw InputError(name_, line_count() + 1, "", "the end of the file", "another line");
+      throw InputError(name_, line_count() + 1, "", end_text(), "another line");
     }
     ++line_;
     return;
@@ -187,7 +262,7 @@ void ListReader::read(std::initializer_list<ListItem> items) {
           throw InputError(name_, token.line, std::string(item.name), "the end of the line",
                            expected_for(item.kind));
         }
-        throw InputError(name_, line_count() + 1, std::string(item.name), "the end of the file",
+        throw InputError(name_, line_count() + 1, std::string(item.name), end_text(),
                          expected_for(item.kind));
       }
       if (token.type == Token::Type::Slash) break;
@@ -236,8 +311,7 @@ void ListReader::skip_lines(int count, std::string_view context) {
   column_ = 0;
   after_value_ = false;
   if (line_ + count > line_count()) {
-    throw InputError(name_, line_count() + 1, "", "the end of the file",
-                     std::string(context));
+    throw InputError(name_, line_count() + 1, "", end_text(), std::string(context));
   }
   line_ += count;
 }

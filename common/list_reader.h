@@ -46,10 +46,21 @@ struct ValueOrigin {
 
 class ListReader {
  public:
-  // Reads a whole file; throws InputError when it cannot be opened, saying
-  // what the file was expected to be.
+  // Reads a text file of at most max_bytes. A longer file (or an endless one
+  // such as /dev/zero) is refused; with keep_prefix it is read up to its last
+  // whole line within max_bytes, and a read that needs more fails with a
+  // message that names the limit. Throws InputError, saying what the file was
+  // expected to be (purpose), when the file cannot be opened or read, is a
+  // directory, or is refused by from_text.
   static ListReader from_file(const std::filesystem::path& path, const std::string& display_name,
+                              const std::string& purpose, std::size_t max_bytes,
+                              bool keep_prefix = false);
+  // The text of a file, refused (InputError) when it is empty, holds a NUL
+  // byte (a binary or UTF-16 file) or ends a line with CR alone (old Mac
+  // text), which would otherwise be read as one long line.
+  static ListReader from_text(const std::string& display_name, std::string contents,
                               const std::string& purpose);
+  // Text read as it is (a command-line argument).
   ListReader(std::string display_name, std::string contents);
 
   // One free-format read. Throws InputError for a value that does not fit its
@@ -86,6 +97,8 @@ class ListReader {
   };
   Token next_token();
   void assign(const ListItem& item, const Token& token);
+  // What a read found at the end of the text.
+  std::string end_text() const;
 
   std::string name_;
   std::string contents_;
@@ -95,6 +108,7 @@ class ListReader {
   bool after_value_ = false; // a value was read and its separator not yet seen
   bool keep_origins_ = true;
   bool within_line_ = false;  // a line end ends the read
+  std::size_t cut_at_ = 0;   // the text is the first cut_at_ bytes of a longer file (0: whole)
   std::map<std::string, ValueOrigin, std::less<>> origins_;
 };
 

@@ -60,17 +60,24 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       }
       int threads = 0;
       if (!parse_threads(value, threads)) {
-        throw InputError("command line", 0, "--threads", "\"" + value + "\"",
+        throw InputError("command line", 0, "--threads", quoted_value(value),
                          "a thread count from 1 to 4096");
       }
       cl.threads = threads;
       continue;
     }
-    if (arg.rfind("--", 0) != 0) {
+    // A dash starts an option, except before a digit (a negative number is
+    // an argument, and reported as one).
+    if (arg.size() < 2 || arg[0] != '-' || (arg[1] >= '0' && arg[1] <= '9')) {
+      if (cl.positional.size() == 2) {
+        throw InputError("command line", 0, "", "a third argument " + quoted_value(arg),
+                         "at most two arguments, the particle count and the particle number "
+                         "(or block A-B) of the one-particle mode");
+      }
       cl.positional.push_back(arg);
       continue;
     }
-    if (arg == "--help") {
+    if (arg == "--help" || arg == "-h") {
       cl.help = true;
     } else if (arg == "--version") {
       cl.version = true;
@@ -90,12 +97,13 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       }
       std::uint64_t seed = 0;
       if (!parse_seed(value, seed)) {
-        throw InputError("command line", 0, "--seed", "\"" + value + "\"", "a 64-bit integer seed");
+        throw InputError("command line", 0, "--seed", quoted_value(value), "a 64-bit integer seed");
       }
       cl.seed = seed;
     } else {
-      throw InputError("command line", 0, "", "the unknown option \"" + arg + "\"",
-                       "--seed N, --threads N, --resume, --quiet, --help or --version (see colloidsim --help)");
+      throw InputError("command line", 0, "", "the unknown option " + quoted_value(arg),
+                       "--seed N, --threads N (-j N), --resume, --quiet, --help (-h) or --version "
+                       "(see colloidsim --help)");
     }
   }
   return cl;
@@ -117,7 +125,8 @@ std::string usage_text() {
          "VORNEKTRAJEX.n.OUT, VORNEKTRAJATT.n.OUT, VORNEKTRAJREM.n.OUT there.\n"
          "With ATTMODE = -1 it restarts attached particles from FLUXATT.IN.\n"
          "\n"
-         "Arguments (one-particle mode only; ignored when CLUSTER = 0):\n"
+         "Arguments (one-particle mode only; with CLUSTER = 0 they are ignored, with a\n"
+         "warning on standard error):\n"
          "  NPART        particle count (replaces NPART of INPUT.IN)\n"
          "  IPART        number of the particle to simulate, 1..NPART\n"
          "  A-B          the particles A to B, each into its own numbered files as\n"
@@ -139,7 +148,7 @@ std::string usage_text() {
          "               --seed as the stopped run.\n"
          "  --quiet      no progress bar (it is drawn on standard error only when\n"
          "               that is a terminal)\n"
-         "  --help       show this text and exit\n"
+         "  --help, -h   show this text and exit\n"
          "  --version    show the version and exit\n"
          "\n"
          "Exit status: 0 after a complete run, 1 for bad input or an I/O failure\n"

@@ -9,7 +9,7 @@
 namespace colloidsim {
 
 struct CommandLine {
-  bool help = false;
+  bool help = false;                    // --help, -h
   bool version = false;
   std::optional<std::uint64_t> seed;    // --seed N: reproducible random streams
   std::optional<int> threads;           // --threads N, -j N: particles run at once
@@ -18,9 +18,10 @@ struct CommandLine {
   std::vector<std::string> positional;  // one-particle mode: particle count, particle number
 };
 
-// Options start with "--" (and -j N for --threads N) and may stand before or
-// after the positional arguments. Throws InputError for an unknown option or a
-// bad option value.
+// Options start with a dash ("--seed N", "-j N", "-h") and may stand before
+// or after the positional arguments; an argument that starts with a dash and
+// a digit is a positional one. Throws InputError for an unknown option, a bad
+// option value or a third positional argument.
 CommandLine parse_command_line(const std::vector<std::string>& args);
 
 // The text of --help.

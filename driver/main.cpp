@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -8,6 +10,14 @@
 #include "driver/program.h"
 
 int main(int argc, char** argv) {
+  // A closed standard stream would hand its descriptor to the first file the
+  // program opens, and the console lines would go into that file.
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF &&
+        open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd) {
+      return 1;
+    }
+  }
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
   return colloidsim::run_program(args, std::filesystem::path("."), std::cout, std::cerr,

@@ -76,9 +76,9 @@ Arguments parse(const std::vector<std::string>& args, const std::vector<std::str
       if (i + 1 == args.size()) throw InputError("command line", 0, arg, "no value", "a value (" + see + ")");
       a.values.push_back({arg, args[++i]});
     } else if (arg.rfind("-", 0) == 0) {
-      throw InputError("command line", 0, "", "the unknown option \"" + arg + "\"", "an option of " + see);
+      throw InputError("command line", 0, "", "the unknown option " + quoted_value(arg), "an option of " + see);
     } else if (directory) {
-      throw InputError("command line", 0, "", "\"" + arg + "\" after the directory",
+      throw InputError("command line", 0, "", quoted_value(arg) + " after the directory",
                        "one run directory (" + see + ")");
     } else {
       a.directory = arg;
@@ -97,7 +97,7 @@ std::int64_t count_value(const std::string& option, const std::string& text) {
     if (ok) value = value * 10 + (c - '0');
   }
   if (!ok || value < 1 || value > INT32_MAX) {
-    throw InputError("command line", 0, option, "\"" + text + "\"", "a whole number of at least 1");
+    throw InputError("command line", 0, option, quoted_value(text), "a whole number of at least 1");
   }
   return value;
 }
@@ -172,6 +172,8 @@ int run_merge_command(const std::vector<std::string>& args, const std::filesyste
     std::string head = run.echo.text;
     append_legend(head);
     append_flux_header(head);
+    // All three names are checked before the first file is replaced.
+    for (const char* name : FLUX_FILE_NAMES) CompleteFile::check_names(dir, name);
     std::unique_ptr<CompleteFile> files[3];
     for (int f = 0; f < 3; ++f) {
       files[f] = std::make_unique<CompleteFile>(dir, FLUX_FILE_NAMES[f]);

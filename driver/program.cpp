@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <new>
 #include <thread>
 #include <stdexcept>
 #include <string>
@@ -54,7 +55,9 @@ int available_cpus() {
   return count > 0 ? static_cast<int>(count) : 1;
 }
 
-int run_program(const std::vector<std::string>& args, const std::filesystem::path& workdir,
+namespace {
+
+int run_command(const std::vector<std::string>& args, const std::filesystem::path& workdir,
                 std::ostream& out, std::ostream& err, bool err_is_terminal) {
   if (!args.empty() && args.front() == "summary") {
     return run_summary_command({args.begin() + 1, args.end()}, workdir, out, err);
@@ -92,8 +95,8 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
     const RunContext run = prepare(file, cl.seed);
     std::vector<RestartRecord> restart;
     if (run.p.ATTMODE == -1) {
-      RestartFile records(workdir / RESTART_FILE);
       const std::int32_t count = run.p.CLUSTER == 1 ? 1 : run.p.NPART;
+      RestartFile records(workdir / RESTART_FILE, count);
       validate_restart_records(records, count, run.p, run.c);
       for (std::int32_t k = 1; k <= count; ++k) restart.push_back(records.record(k));
     }
@@ -119,6 +122,13 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
           return 0;
         }
       }
+    }
+    if (run.p.CLUSTER == 0 && !cl.positional.empty()) {
+      std::string shown;
+      for (const std::string& arg : cl.positional) shown += (shown.empty() ? "" : " ") + arg;
+      err << "colloidsim: warning: the arguments " << quoted_value(shown)
+          << " are ignored: INPUT.IN has CLUSTER = 0 (all particles); the particle count and "
+             "number are read from the command line only when CLUSTER = 1\n";
     }
     std::unique_ptr<ProgressBar> bar;
     if (err_is_terminal && !cl.quiet) {
@@ -154,6 +164,30 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
     err << e.what() << "\n";
     return 1;
   }
+}
+
+}  // namespace
+
+int run_program(const std::vector<std::string>& args, const std::filesystem::path& workdir,
+                std::ostream& out, std::ostream& err, bool err_is_terminal) {
+  int status = 1;
+  try {
+    status = run_command(args, workdir, out, err, err_is_terminal);
+  } catch (const std::bad_alloc&) {
+    err << "colloidsim: out of memory\n";
+  } catch (const std::exception& e) {
+    err << "colloidsim: " << e.what() << "\n";
+  } catch (...) {
+    err << "colloidsim: stopped by an unexpected error\n";
+  }
+  // Output that cannot be written (a full disk, /dev/full) is an I/O failure
+  // like any other.
+  out.flush();
+  if (status == 0 && !out) {
+    err << "colloidsim: standard output: cannot write the program's output\n";
+    status = 1;
+  }
+  return status;
 }
 
 }  // namespace colloidsim

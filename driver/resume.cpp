@@ -33,6 +33,9 @@ FluxFileState read_stopped_flux_file(const std::filesystem::path& path, const st
   std::error_code error;
   state.exists = std::filesystem::exists(path, error);
   if (!state.exists) return state;
+  if (!std::filesystem::is_regular_file(path, error)) {
+    throw InputError(name, refused("it is not a regular file (a directory?)"));
+  }
   state.size = std::filesystem::file_size(path);
   std::ifstream in(path, std::ios::binary);
   if (!in) throw InputError(name, "cannot read the file of the stopped run");

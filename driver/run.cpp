@@ -126,6 +126,27 @@ void for_each_particle(std::int32_t first, std::int32_t last, int threads,
   if (failure) std::rethrow_exception(failure);
 }
 
+// Every file the run will write can be made: checked before the first is
+// opened (and the flux files of an earlier run replaced), so that a run that
+// would stop at a blocked name changes nothing.
+void check_run_files(const RunRequest& request, const std::filesystem::path& workdir) {
+  check_output_directory(workdir);
+  if (!request.numbered) {
+    for (const char* name : FLUX_FILE_NAMES) check_output_name(workdir, name);
+  }
+  for (std::int64_t k = request.first; k <= request.last; ++k) {
+    const auto J = static_cast<std::int32_t>(k);
+    for (int f = 0; f < 3; ++f) {
+      if (request.numbered) {
+        CompleteFile::check_names(workdir, numbered_name_one_particle(TRAJECTORY_PREFIXES[f], J));
+        CompleteFile::check_names(workdir, numbered_name_one_particle(NUMBERED_FLUX_PREFIXES[f], J));
+      } else {
+        CompleteFile::check_names(workdir, numbered_name_all_particles(TRAJECTORY_PREFIXES[f], J));
+      }
+    }
+  }
+}
+
 }  // namespace
 
 std::string echo_text(const RunContext& run, bool first) {
@@ -143,6 +164,7 @@ std::string flux_head(const RunContext& run) {
 
 void run_particles(const RunContext& run, const RunRequest& request,
                    const std::filesystem::path& workdir, std::ostream& console, ProgressBar* bar) {
+  check_run_files(request, workdir);
   std::unique_ptr<OutputFile> flux[3];
   if (!request.numbered) {
     const auto mode = request.append ? OutputFile::Mode::APPEND : OutputFile::Mode::REPLACE;

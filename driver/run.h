@@ -33,7 +33,10 @@ struct RunRequest {
 // same, byte for byte, whatever the number of threads: flux rows and console
 // lines go out in particle order, flux rows the moment every earlier particle
 // is out; each trajectory file is written under a temporary name and renamed
-// when complete. bar, when given, is told of every finished particle. Throws
+// when complete. Before the first file is opened, every file the run will
+// write is checked (a directory or an unwritable file at its name, a
+// read-only directory): such a run throws InputError and changes nothing.
+// bar, when given, is told of every finished particle. Throws
 // the exception of the lowest failing particle (InputError when a file cannot
 // be created or written) after every thread has stopped; the particles
 // written out before it stay in the files.

@@ -53,21 +53,21 @@ int run_summary_command(const std::vector<std::string>& args, const std::filesys
     bool json = false;
     std::vector<std::string> positional;
     for (const std::string& arg : args) {
-      if (arg == "--help") {
+      if (arg == "--help" || arg == "-h") {
         out << summary_usage_text();
         return 0;
       }
       if (arg == "--json") {
         json = true;
-      } else if (arg.rfind("--", 0) == 0) {
-        throw InputError("command line", 0, "", "the unknown option \"" + arg + "\"",
+      } else if (arg.size() > 1 && arg[0] == '-') {
+        throw InputError("command line", 0, "", "the unknown option " + quoted_value(arg),
                          "--json or --help (see colloidsim summary --help)");
       } else {
         positional.push_back(arg);
       }
     }
     if (positional.size() > 1) {
-      throw InputError("command line", 0, "", "\"" + positional[1] + "\" after the directory",
+      throw InputError("command line", 0, "", quoted_value(positional[1]) + " after the directory",
                        "one run directory (see colloidsim summary --help)");
     }
     const std::string shown = positional.empty() ? "." : positional.front();

@@ -1,6 +1,7 @@
 #include "io/output_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +18,12 @@ namespace {
   throw InputError(name, std::string(what) + " (" + std::strerror(error) + ")");
 }
 
+// Removes the part of a text that a failed write left. Should the cut fail
+// too, the write's error is still the one reported.
+void cut_back(int fd, std::int64_t size) {
+  if (::ftruncate(fd, size) != 0) return;
+}
+
 }  // namespace
 
 OutputFile::OutputFile(const std::filesystem::path& dir, const std::string& name, Mode mode)
@@ -24,6 +31,9 @@ OutputFile::OutputFile(const std::filesystem::path& dir, const std::string& name
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::APPEND ? O_APPEND : O_TRUNC);
   fd_ = ::open((dir / name).c_str(), flags, 0666);
   if (fd_ < 0) fail(name_, "cannot create the file", errno);
+  struct stat status;
+  if (::fstat(fd_, &status) != 0) fail(name_, "cannot create the file", errno);
+  size_ = status.st_size;
 }
 
 OutputFile::~OutputFile() {
@@ -31,14 +41,18 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::write(std::string_view text) {
+  const std::size_t size = text.size();
   while (!text.empty()) {
     const ssize_t n = ::write(fd_, text.data(), text.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      fail(name_, "cannot write to the file", errno);
+      const int error = errno;
+      if (text.size() < size) cut_back(fd_, size_);
+      fail(name_, "cannot write to the file", error);
     }
     text.remove_prefix(static_cast<std::size_t>(n));
   }
+  size_ += static_cast<std::int64_t>(size);
 }
 
 void OutputFile::close() {
@@ -54,6 +68,32 @@ CompleteFile::~CompleteFile() {
   if (!committed_) {
     std::error_code ignored;
     std::filesystem::remove(dir_ / temporary_name(name_), ignored);
+  }
+}
+
+void check_output_directory(const std::filesystem::path& dir) {
+  if (::access(dir.c_str(), W_OK | X_OK) != 0) {
+    throw InputError(dir == "." ? std::string("the working directory") : dir.string(),
+                     std::string("cannot create files in it (") + std::strerror(errno) + ")");
+  }
+}
+
+void check_output_name(const std::filesystem::path& dir, const std::string& name) {
+  const std::filesystem::path path = dir / name;
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) {
+    if (errno != ENOENT) fail(name, "cannot create the file", errno);
+    return;
+  }
+  if (S_ISDIR(status.st_mode)) fail(name, "cannot create the file", EISDIR);
+  if (::access(path.c_str(), W_OK) != 0) fail(name, "cannot create the file", errno);
+}
+
+void CompleteFile::check_names(const std::filesystem::path& dir, const std::string& name) {
+  check_output_name(dir, temporary_name(name));
+  struct stat status;
+  if (::lstat((dir / name).c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+    fail(name, "cannot create the file", EISDIR);
   }
 }
 

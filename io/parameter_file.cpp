@@ -8,10 +8,9 @@ namespace {
 
 using I = ListItem;
 
-}  // namespace
+constexpr const char* PARAMETER_FILE_PURPOSE = "the run's parameter file in the working directory";
 
-ParameterFile read_parameter_file(const std::filesystem::path& path) {
-  ListReader in = ListReader::from_file(path, PARAMETER_FILE, "the run's parameter file in the working directory");
+ParameterFile read_parameters(ListReader in) {
   RunParameters p;
   for (int heading = 0; heading < 6; ++heading) in.read({});
   in.read({I::integer("NPART", p.NPART), I::integer("ATTMODE", p.ATTMODE),
@@ -64,6 +63,18 @@ ParameterFile read_parameter_file(const std::filesystem::path& path) {
   return {p, in.origins()};
 }
 
+}  // namespace
+
+ParameterFile read_parameter_file(const std::filesystem::path& path) {
+  return read_parameters(ListReader::from_file(path, PARAMETER_FILE, PARAMETER_FILE_PURPOSE,
+                                               MAX_PARAMETER_FILE_BYTES));
+}
+
+ParameterFile read_parameter_text(std::string contents) {
+  return read_parameters(
+      ListReader::from_text(PARAMETER_FILE, std::move(contents), PARAMETER_FILE_PURPOSE));
+}
+
 namespace {
 
 // "A-B": two runs of digits joined by one dash, each a 32-bit number.
@@ -99,7 +110,7 @@ void read_particle_arguments(const std::vector<std::string>& positional, std::in
     // A dash after the first character makes a block of particles, A-B.
     if (i == 1 && text.find('-', 1) != std::string::npos) {
       if (!read_block(text, FIRST, LAST)) {
-        throw InputError(where, 0, names[i], "\"" + text.substr(0, 40) + "\"",
+        throw InputError(where, 0, names[i], quoted_value(text),
                          "a particle number, or a block A-B of particle numbers");
       }
       return;

@@ -23,8 +23,14 @@ struct ParameterFile {
 
 // Six heading lines, line 7 (NPART ATTMODE CLUSTER), then fourteen groups, each
 // behind a four-line separator block and read by one free-format read.
-// Throws InputError.
+// Throws InputError; a file of more than MAX_PARAMETER_FILE_BYTES is
+// refused.
 ParameterFile read_parameter_file(const std::filesystem::path& path);
+// The same from the file's text.
+ParameterFile read_parameter_text(std::string contents);
+
+// The example files are about 2 KB.
+inline constexpr std::size_t MAX_PARAMETER_FILE_BYTES = std::size_t{1} << 20;
 
 // One-particle mode: argument 1 into NPART, argument 2 into the particles to
 // simulate, FIRST..LAST: one number IPART (FIRST = LAST), each read by a

@@ -1,5 +1,6 @@
 #include "io/restart_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -15,11 +16,20 @@ using I = ListItem;
 
 }  // namespace
 
-RestartFile::RestartFile(const std::filesystem::path& path)
-    : reader_(ListReader::from_file(
+// Six heading lines and the records of 571 bytes that the program writes,
+// with room to spare for a file edited by hand.
+std::size_t RestartFile::restart_bytes(std::int32_t records) {
+  return (std::size_t{1} << 20) + static_cast<std::size_t>(std::max(records, 0)) * 4096;
+}
+
+RestartFile::RestartFile(const std::filesystem::path& path, std::int32_t records)
+    : RestartFile(ListReader::from_file(
           path, RESTART_FILE,
           "the flux file of attached particles of an earlier run in the working directory "
-          "(ATTMODE = -1 restarts from it)")) {
+          "(ATTMODE = -1 restarts from it)",
+          restart_bytes(records), true)) {}
+
+RestartFile::RestartFile(ListReader reader) : reader_(std::move(reader)) {
   reader_.keep_origins(false);
   std::string scratch;
   for (int heading = 0; heading < 6; ++heading) {

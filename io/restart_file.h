@@ -20,8 +20,13 @@ inline constexpr const char* RESTART_FILE = "FLUXATT.IN";
 // own line.
 class RestartFile {
  public:
-  // Throws InputError when the file cannot be opened.
-  explicit RestartFile(const std::filesystem::path& path);
+  // Throws InputError when the file cannot be opened. A run that reads
+  // `records` records reads at most the first restart_bytes(records) bytes
+  // of the file (a copy of a larger run's file may hold more records).
+  RestartFile(const std::filesystem::path& path, std::int32_t records);
+  // The file's text (contents of the reader).
+  explicit RestartFile(ListReader reader);
+  static std::size_t restart_bytes(std::int32_t records);
   // Throws InputError when record k is missing, unreadable, runs past the end
   // of its line, or leaves a column the restart takes without a value (a
   // null or a slash).

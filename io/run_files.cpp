@@ -31,7 +31,7 @@ const char* const FLUX_FIELD_TITLES[FLUX_FIELDS] = {
     "XINNS(m)",   "YINNS(m)",    "ZINNS(m)"};
 
 
-std::string in_quotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string in_quotes(std::string_view text) { return quoted_value(text); }
 
 std::vector<std::string_view> split_blanks(std::string_view line) {
   std::vector<std::string_view> fields;
@@ -191,9 +191,13 @@ std::string reference_header() {
 std::string echo_difference(const RunEcho& here, const RunEcho& there, const std::string& other) {
   for (std::size_t i = 0; i < here.items.size() && i < there.items.size(); ++i) {
     if (here.items[i].value != there.items[i].value) {
-      return "its echo differs from that of " + other +
-             " (a file of another run): " + here.items[i].label + " is " + here.items[i].value +
-             " here, " + there.items[i].value + " there";
+      // The values were read as numbers: only a long one needs cutting.
+      const auto shown = [](const std::string& value) {
+        return value.size() > SHOWN_VALUE_LENGTH ? quoted_value(value) : value;
+      };
+      return "its echo differs from that of " + other + " (a file of another run): " +
+             here.items[i].label + " is " + shown(here.items[i].value) + " here, " +
+             shown(there.items[i].value) + " there";
     }
   }
   return "its echo differs from that of " + other + " (a file of another run)";
@@ -331,17 +335,34 @@ bool parse_flux_row(std::string_view text, FluxRecord& r, std::string& error) {
 
 FluxFile read_flux_file(const std::filesystem::path& path, FluxFamily family,
                         std::vector<RunProblem>& problems) {
-  FluxFile file;
-  file.name = path.filename().string();
-  file.family = family;
+  const std::string name = path.filename().string();
+  std::error_code error;
+  // A directory, a device or a pipe of that name is no flux file (and
+  // /dev/zero would never end).
+  if (!std::filesystem::is_regular_file(path, error) && !error) {
+    problems.push_back({name, 0, "not a regular file; expected a flux file of a run"});
+    return FluxFile{name, family, {}, {}};
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    throw InputError(file.name, std::string("cannot open the file (") + std::strerror(errno) +
-                                    "); expected a flux file of a run");
+    throw InputError(name, std::string("cannot open the file (") + std::strerror(errno) +
+                               "); expected a flux file of a run");
   }
   std::ostringstream contents;
   contents << in.rdbuf();
-  const std::string text = contents.str();
+  if (in.bad()) throw InputError(name, "cannot read the file");
+  return parse_flux_file(name, contents.str(), family, problems);
+}
+
+FluxFile parse_flux_file(const std::string& name, const std::string& text, FluxFamily family,
+                         std::vector<RunProblem>& problems) {
+  FluxFile file;
+  file.name = name;
+  file.family = family;
+  if (text.find('\0') != std::string::npos) {
+    problems.push_back({file.name, 0, "a binary or UTF-16 file; expected a flux file of a run"});
+    return file;
+  }
 
   std::vector<std::string_view> lines;
   bool last_has_end = true;
@@ -488,7 +509,12 @@ RunFiles read_run_files(const std::filesystem::path& directory, RunFileChoice ch
       }
     }
   }
-  if (run.files.empty()) return run;
+  join_run_files(run, file_particle);
+  return run;
+}
+
+void join_run_files(RunFiles& run, const std::vector<std::int32_t>& file_particle) {
+  if (run.files.empty()) return;
 
   std::size_t first = 0;
   while (first + 1 < run.files.size() && run.files[first].echo.items.empty()) ++first;
@@ -546,7 +572,6 @@ RunFiles read_run_files(const std::filesystem::path& directory, RunFileChoice ch
     next = entry.first + 1;
   }
   if (next <= run.NPART) run.missing.push_back({next, run.NPART});
-  return run;
 }
 
 }  // namespace colloidsim

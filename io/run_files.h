@@ -85,6 +85,10 @@ struct FluxFile {
 // opened.
 FluxFile read_flux_file(const std::filesystem::path& path, FluxFamily family,
                         std::vector<RunProblem>& problems);
+// The same for a file's name and text (a file with a NUL byte, binary or
+// UTF-16, is reported as that and not read further).
+FluxFile parse_flux_file(const std::string& name, const std::string& text, FluxFamily family,
+                         std::vector<RunProblem>& problems);
 
 // One flux row: 31 blank-separated fields, the integers as digits (wider
 // than their fields when the number needs it), the reals in the Ew.d form
@@ -143,5 +147,11 @@ struct RunFiles {
 // the layout chosen.
 RunFiles read_run_files(const std::filesystem::path& directory,
                         RunFileChoice choice = RunFileChoice::Automatic);
+
+// The part of read_run_files after the files are read: run.files holds them,
+// file_particle[i] is the particle number in the name of files[i] (0 for the
+// all-particles files). Fills echo, NPART, rows and missing, and adds the
+// problems found between files.
+void join_run_files(RunFiles& run, const std::vector<std::int32_t>& file_particle);
 
 }  // namespace colloidsim

@@ -48,7 +48,7 @@ InputError parameter_error(const ParameterFile& file, const std::string& name, d
   std::string found;
   if (auto it = file.origins.find(name); it != file.origins.end()) {
     line = it->second.line;
-    if (!it->second.text.empty()) found = "\"" + it->second.text + "\"";
+    if (!it->second.text.empty()) found = quoted_value(it->second.text);
   }
   if (found.empty()) found = number(value);
   return InputError(PARAMETER_FILE, line, name, found, expected);

@@ -7,7 +7,9 @@ set -euo pipefail
 packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev
   python3 python3-numpy python3-matplotlib python3-pytest
   # the job-array test on a real single-node Slurm cluster
-  slurm-wlm munge)
+  slurm-wlm munge
+  # the libFuzzer programs of the readers (scripts/fuzz.sh)
+  clang libfuzzer-14-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

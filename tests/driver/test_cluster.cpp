@@ -148,6 +148,17 @@ TEST(Merge, EveryProblemIsNamedAndNothingIsWritten) {
   EXPECT_TRUE(flux_files(dir).empty());
 }
 
+TEST(Merge, ABlockedNameStopsTheMergeBeforeAnyFluxFileIsReplaced) {
+  const fs::path dir = block_run("merge-blocked");
+  write_text(dir / "FLUXEX.OUT", "an earlier merge\n");
+  fs::create_directory(dir / "FLUXREM.OUT");
+  std::string err;
+  EXPECT_EQ(run(dir, {"merge"}, &err), 1);
+  EXPECT_EQ(err, "colloidsim: FLUXREM.OUT: cannot create the file (Is a directory)\n");
+  EXPECT_EQ(read_text(dir / "FLUXEX.OUT"), "an earlier merge\n");
+  EXPECT_FALSE(fs::exists(dir / "FLUXATT.OUT"));
+}
+
 TEST(Merge, AllowMissingMergesTheRestAndListsTheMissing) {
   const fs::path dir = block_run("merge-allow-missing");
   for (const char* family : {"EX", "ATT", "REM"}) {

@@ -676,7 +676,7 @@ TEST(RunFiles, ANonFiniteParticleStopsTheRunAndTheRowsBeforeItStay) {
                                  "000002 2 0 0 0 0 0 0 1e200 0 0 1e200 3e-10" + rest);
   const ParameterFile file = read_parameter_file(dir / "INPUT.IN");
   const RunContext run = prepare_run(file.parameters, 1);
-  RestartFile file_records(dir / "FLUXATT.IN");
+  RestartFile file_records(dir / "FLUXATT.IN", 2);
   const std::vector<RestartRecord> records = {file_records.record(1), file_records.record(2)};
   RunRequest request;
   request.first = 1;

@@ -123,6 +123,59 @@ TEST(ParameterFile, EarlyEndAndMissingFileAreReportedWithTheFile) {
   }
 }
 
+TEST(ParameterFile, WhatIsNoParameterFileIsNamedAsWhatItIs) {
+  const std::string purpose = "the run's parameter file in the working directory";
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : favorable_text()) utf16 += std::string{c, '\0'};
+  std::string mac = favorable_text();
+  for (char& c : mac) c = c == '\n' ? '\r' : c;
+  const struct {
+    const char* name;
+    std::string text;  // "<dir>": a directory, "<zero>": a link to /dev/zero
+    std::string message;
+  } cases[] = {
+      {"directory", "<dir>", "INPUT.IN: found a directory; expected " + purpose},
+      {"endless", "<zero>", "INPUT.IN: found more than 1 MB (or an endless file); expected " + purpose + ", which is at most 1 MB"},
+      {"huge", favorable_text() + std::string(1 << 20, ' '), "INPUT.IN: found more than 1 MB (or an endless file); expected " + purpose + ", which is at most 1 MB"},
+      {"nul", edited(favorable_text(), "1055.0", std::string("10\0", 3)), "INPUT.IN: found a binary or UTF-16 file; expected " + purpose + " as plain text"},
+      {"utf16", utf16, "INPUT.IN: found a binary or UTF-16 file; expected " + purpose + " as plain text"},
+      {"cr-only", mac, "INPUT.IN, line 1: found a line that ends in CR alone (old Mac text); expected " + purpose + " with lines that end in LF or CR LF"},
+      {"cr-in-line-9", edited(favorable_text(), "\nGROUP 1", "\nGR\rOUP 1"), "INPUT.IN, line 9: found a line that ends in CR alone (old Mac text); expected " + purpose + " with lines that end in LF or CR LF"},
+      {"empty", "", "INPUT.IN: found an empty file; expected " + purpose},
+      // A value is shown cut, with its length, and a control character as its code.
+      {"long-value", edited(favorable_text(), "1055.0", std::string(100000, '7') + "x"), "INPUT.IN, line 17, parameter RHOP: found \"" + std::string(60, '7') + "...\" (100001 bytes); expected a real number"},
+      {"escape", edited(favorable_text(), "1055.0", "1055\x1b[2J"), "INPUT.IN, line 17, parameter RHOP: found \"1055\\x1B[2J\"; expected a real number"},
+  };
+  for (const auto& c : cases) {
+    const auto dir = fresh_directory(std::string("not-a-parameter-file-") + c.name);
+    if (c.text == "<dir>") {
+      std::filesystem::create_directory(dir / "INPUT.IN");
+    } else if (c.text == "<zero>") {
+      std::filesystem::create_symlink("/dev/zero", dir / "INPUT.IN");
+    } else {
+      write_text(dir / "INPUT.IN", c.text);
+    }
+    try {
+      read_parameter_file(dir / "INPUT.IN");
+      ADD_FAILURE() << c.name << ": read";
+    } catch (const InputError& e) {
+      EXPECT_EQ(e.what(), c.message) << c.name;
+    }
+  }
+  // A number that reads well but is out of range is cut the same way.
+  EXPECT_EQ(error_of(edited(favorable_text(), " 0.37 ", " 0." + std::string(100000, '0') + " "), "long-range-value"),
+            "INPUT.IN, line 12, parameter POROSITY: found \"0." + std::string(58, '0') +
+                "...\" (100002 bytes); expected a value in (0, 1)");
+  // The same cut for a command-line argument of a megabyte.
+  std::int32_t NPART = 0, FIRST = 0, LAST = 0;
+  try {
+    read_particle_arguments({"10", std::string(1 << 20, '1') + "-2"}, NPART, FIRST, LAST);
+    ADD_FAILURE() << "read";
+  } catch (const InputError& e) {
+    EXPECT_LT(std::string(e.what()).size(), 300u);
+  }
+}
+
 TEST(ParameterFile, ValidationNamesFileLineParameterValueAndExpectation) {
   struct Case {
     const char* from;
@@ -221,7 +274,7 @@ std::string record_line(int k) {
 TEST(RestartFile, TakesRecordKCountedAfterTheSixHeadingLines) {
   const auto dir = fresh_directory("restart");
   write_text(dir / "FLUXATT.IN", restart_text({record_line(1), "", record_line(2), record_line(3)}));
-  RestartFile file(dir / "FLUXATT.IN");
+  RestartFile file(dir / "FLUXATT.IN", 4);
   const RestartRecord r3 = file.record(3);
   EXPECT_EQ(r3.RINJ, 3.5e-6);
   EXPECT_EQ(r3.XINIT, 3.9e-6);
@@ -246,7 +299,7 @@ TEST(RestartFile, ARecordIsOneLineOfAFluxFile) {
   std::string up_to_27 = record_line(1);
   up_to_27.erase(up_to_27.find(" 1.28E-06"));
   write_text(dir / "FLUXATT.IN", restart_text({up_to_27, record_line(2)}));
-  RestartFile file(dir / "FLUXATT.IN");
+  RestartFile file(dir / "FLUXATT.IN", 4);
   EXPECT_EQ(file.record(1).ACONT, 1.22e-6);
   EXPECT_EQ(file.record(2).ACONT, 2.22e-6);
   std::string short_record = record_line(1);
@@ -258,11 +311,39 @@ TEST(RestartFile, ARecordIsOneLineOfAFluxFile) {
   for (const auto& [line, message] : refused) {
     write_text(dir / "FLUXATT.IN", restart_text({line, record_line(2)}));
     try {
-      RestartFile(dir / "FLUXATT.IN").record(1);
+      RestartFile(dir / "FLUXATT.IN", 1).record(1);
       ADD_FAILURE() << message;
     } catch (const InputError& e) {
       EXPECT_STREQ(e.what(), message);
     }
+  }
+}
+
+TEST(RestartFile, AFileLongerThanTheRunNeedsIsReadOnlyAsFarAsItNeeds) {
+  // A copy of a large run's file restarts a small run; a run that needs
+  // records beyond what is read of it is told where the reading stopped.
+  const auto dir = fresh_directory("restart-long");
+  std::vector<std::string> records;
+  for (int k = 1; k <= 5000; ++k) records.push_back(record_line(k));
+  write_text(dir / "FLUXATT.IN", restart_text(records));
+  ASSERT_GT(std::filesystem::file_size(dir / "FLUXATT.IN"), RestartFile::restart_bytes(2));
+  RestartFile file(dir / "FLUXATT.IN", 2);
+  EXPECT_EQ(file.record(2).ACONT, 2.22e-6);
+  try {
+    file.record(5000);
+    FAIL();
+  } catch (const InputError& e) {
+    EXPECT_NE(std::string(e.what()).find("found the end of the first 1056768 bytes of the file, all that is read of it"),
+              std::string::npos)
+        << e.what();
+  }
+  std::filesystem::remove(dir / "FLUXATT.IN");
+  std::filesystem::create_symlink("/dev/zero", dir / "FLUXATT.IN");
+  try {
+    RestartFile(dir / "FLUXATT.IN", 2).record(1);
+    FAIL();
+  } catch (const InputError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("FLUXATT.IN: found a binary or UTF-16 file", 0), 0u) << e.what();
   }
 }
 
