@@ -19,9 +19,42 @@ constexpr NearWallFit FUN2_FIT{sp(1.355f), sp(1.36f), 0.875, sp(0.525f), sp(0.56
 constexpr NearWallFit FUN3_FIT{sp(-0.143f), sp(1.472f), sp(-0.6772f), sp(2.765f), sp(0.2803f)};
 constexpr NearWallFit FUN4_FIT{sp(-0.3015f), sp(0.9006f), sp(-0.5942f), sp(1.292f), sp(0.2607f)};
 
+// A term of magnitude below 2^-54 leaves every partial sum of a fit as it is:
+// the first term is added to 1 (half an ulp below 1 is 2^-54), the second to
+// (a exp(-(b delta)) + 1), which lies in [0.6, 2.4) for every fit (half an
+// ulp there is at least 2^-54). Each term falls with the gap, so beyond the
+// reduced gap at which its exact value is 2^-56 the computed term (exp and
+// pow within an ulp, the products rounded) stays below 2^-55, and skipping it
+// gives the same bits.
+constexpr double NEGLIGIBLE_LOG2 = -56.0;
+
+NearWallThresholds::Fit negligible_beyond(const NearWallFit& fit) {
+  const double log_bound = NEGLIGIBLE_LOG2 * std::log(2.0);
+  // |a| exp(-b delta) = 2^-56 and |c| exp(-q delta^p) = 2^-56.
+  const double first = (std::log(std::fabs(fit.a)) - log_bound) / fit.b;
+  const double second = std::pow((std::log(std::fabs(fit.c)) - log_bound) / fit.q, 1.0 / fit.p);
+  return {first, second};
+}
+
+const NearWallThresholds THRESHOLDS{negligible_beyond(FUN1_FIT), negligible_beyond(FUN2_FIT),
+                                    negligible_beyond(FUN3_FIT), negligible_beyond(FUN4_FIT)};
+// Below the lowest threshold every term counts.
+const double LOWEST_THRESHOLD =
+    std::fmin(std::fmin(std::fmin(THRESHOLDS.FUN1.FIRST, THRESHOLDS.FUN1.SECOND),
+                        std::fmin(THRESHOLDS.FUN2.FIRST, THRESHOLDS.FUN2.SECOND)),
+              std::fmin(std::fmin(THRESHOLDS.FUN3.FIRST, THRESHOLDS.FUN3.SECOND),
+                        std::fmin(THRESHOLDS.FUN4.FIRST, THRESHOLDS.FUN4.SECOND)));
+
 double near_wall(const NearWallFit& fit, double delta) {
   return (fit.a * std::exp(-(fit.b * delta)) + 1.0) +
          fit.c * std::exp(-(fit.q * std::pow(delta, fit.p)));
+}
+
+double near_wall(const NearWallFit& fit, const NearWallThresholds::Fit& beyond, double delta) {
+  if (!(delta >= LOWEST_THRESHOLD)) return near_wall(fit, delta);
+  const double first = delta >= beyond.FIRST ? 1.0 : fit.a * std::exp(-(fit.b * delta)) + 1.0;
+  if (delta >= beyond.SECOND) return first;
+  return first + fit.c * std::exp(-(fit.q * std::pow(delta, fit.p)));
 }
 
 // Free rotation near a wall: OMEGA = (|UT|/AP) (ROT_A1 h + ROT_A0) /
@@ -56,18 +89,27 @@ double STOKES_M3(double VISC, double AP) { return ((6.0 * PI) * VISC) * AP; }
 
 double REDUCED_GAP(double H, double B, double AP) { return (H + B) / AP; }
 
-double FUN1(double delta) { return near_wall(FUN1_FIT, delta); }
-double FUN2(double delta) { return near_wall(FUN2_FIT, delta); }
-double FUN3(double delta) { return near_wall(FUN3_FIT, delta); }
-double FUN4(double delta) { return near_wall(FUN4_FIT, delta); }
+double FUN1(double delta) { return near_wall(FUN1_FIT, THRESHOLDS.FUN1, delta); }
+double FUN2(double delta) { return near_wall(FUN2_FIT, THRESHOLDS.FUN2, delta); }
+double FUN3(double delta) { return near_wall(FUN3_FIT, THRESHOLDS.FUN3, delta); }
+double FUN4(double delta) { return near_wall(FUN4_FIT, THRESHOLDS.FUN4, delta); }
 
 void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3,
                          double& FUN4) {
-  FUN1 = near_wall(FUN1_FIT, delta);
-  FUN2 = near_wall(FUN2_FIT, delta);
-  FUN3 = near_wall(FUN3_FIT, delta);
-  FUN4 = near_wall(FUN4_FIT, delta);
+  if (!(delta >= LOWEST_THRESHOLD)) {
+    FUN1 = near_wall(FUN1_FIT, delta);
+    FUN2 = near_wall(FUN2_FIT, delta);
+    FUN3 = near_wall(FUN3_FIT, delta);
+    FUN4 = near_wall(FUN4_FIT, delta);
+    return;
+  }
+  FUN1 = near_wall(FUN1_FIT, THRESHOLDS.FUN1, delta);
+  FUN2 = near_wall(FUN2_FIT, THRESHOLDS.FUN2, delta);
+  FUN3 = near_wall(FUN3_FIT, THRESHOLDS.FUN3, delta);
+  FUN4 = near_wall(FUN4_FIT, THRESHOLDS.FUN4, delta);
 }
+
+const NearWallThresholds& near_wall_thresholds() { return THRESHOLDS; }
 
 void SPLIT_FLUID_VELOCITY(double vx, double vy, double vz, double ENX, double ENY, double ENZ,
                           double& VN, double& VT, double& ETX, double& ETY, double& ETZ) {

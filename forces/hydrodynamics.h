@@ -27,6 +27,20 @@ double FUN3(double delta);
 double FUN4(double delta);
 void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3, double& FUN4);
 
+// The reduced gaps from which on a term of a near-wall fit can no longer
+// change the function's value: there the term is below 2^-54 and is not
+// evaluated (its exp and pow are saved); the value is bit for bit that of
+// the full formula. FIRST is the a exp(-(b delta)) term, SECOND the
+// c exp(-(q delta^p)) term. Fixed by the coefficients, computed once.
+struct NearWallThresholds {
+  struct Fit {
+    double FIRST = 0;
+    double SECOND = 0;
+  };
+  Fit FUN1, FUN2, FUN3, FUN4;
+};
+const NearWallThresholds& near_wall_thresholds();
+
 // Splits the fluid velocity (vx, vy, vz) at the particle centre into the
 // normal component VN along (ENX, ENY, ENZ), the tangential magnitude VT and
 // the unit tangent (ETX, ETY, ETZ), which is (0, 0, 0) when VT is exactly 0.
