@@ -22,6 +22,9 @@ struct PreparedForces {
   EdlPrepared edl_particle_het;    // ZETACST with ZETAHETP
   EdlPrepared edl_collector_het;   // ZETAHET with ZETAPST
   EdlPrepared edl_both_het;        // ZETAHET with ZETAHETP
+  // The four pairings share the decay of a gap: its exponent is decided
+  // against the lowest of their flush exponents.
+  double EDL_ZERO_BELOW = 0;
   AbPrepared ab;
   BornPrepared born;
   StericPrepared ste;

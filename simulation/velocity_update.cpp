@@ -44,7 +44,7 @@ void colloidal_forces(const RunContext& run, ParticleState& s, HeterodomainWeigh
   const bool heterodomains = p.SCOV > 0 || p.SCOVP > 0;
   if (heterodomains) het.follow_particle(run, s, lay_out);
 
-  const EdlDecay decay = edl_decay(f.edl_base, s.H);
+  const EdlDecay decay = edl_decay(f.edl_base, s.H, f.EDL_ZERO_BELOW);
   if (heterodomains && s.REGIME > 1) {
     const ZoiWeights w = het.weights(run, s, s.HETTYPE);
     s.AFRACT = w.AFRACT;

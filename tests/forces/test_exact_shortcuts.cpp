@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "common/constants.h"
 #include "common/numeric.h"
+#include "forces/edl.h"
 #include "forces/hydrodynamics.h"
 
 namespace colloidsim {
@@ -106,6 +108,72 @@ TEST(NearWallThresholds, EdgesOfTheDomain) {
     for (double delta : {-1.0, -1e-300, std::nan("")}) {
       EXPECT_TRUE(std::isnan(shortcut(k, delta)) && std::isnan(FITS[k].full(delta)))
           << "FUN" << k + 1 << " at " << delta;
+    }
+  }
+}
+
+// Exponents around x0: x0 itself, 4096 roundings either side, relative steps
+// out to a factor of two.
+std::vector<double> around(double x0) {
+  std::vector<double> xs{x0};
+  double below = x0, above = x0;
+  for (int n = 0; n < 4096; ++n) {
+    below = std::nextafter(below, -HUGE_VAL);
+    above = std::nextafter(above, HUGE_VAL);
+    xs.push_back(below);
+    xs.push_back(above);
+  }
+  for (double e = 1e-15; e < 1.0; e *= 1.5) {
+    xs.push_back(x0 - e * std::fabs(x0));
+    xs.push_back(x0 + e * std::fabs(x0));
+  }
+  return xs;
+}
+
+TEST(DoubleLayerFlush, BelowTheExponentTheForceIsFlushedWhateverExpGives) {
+  const double FLUSH = sp(1e-30f);
+  // Prefactors of real runs (1e-12 to 1e-9 N), one whose flush exponent
+  // lies where exp returns subnormals, negative ones, and the edges.
+  for (double P : {3.1e-11, -2.7e-12, 8.8e-10, 1e290, -1e300, 1e-30, 1e-300}) {
+    const double x0 = edl_zero_below(P);
+    ASSERT_LT(x0, 700.0);
+    for (double x : around(x0)) {
+      if (!(x < x0)) continue;
+      // Smooth surfaces alone, and the fraction left between asperities.
+      const double force = P * std::exp(x);
+      EXPECT_LT(std::fabs(force), FLUSH) << "P " << P << " x " << x;
+      EXPECT_LT(std::fabs((1.0 - 0.25 * sp(3.1415927f)) * force), FLUSH) << "P " << P << " x " << x;
+    }
+  }
+  EXPECT_EQ(edl_zero_below(0.0), 700.0);
+  EXPECT_EQ(edl_zero_below(std::numeric_limits<double>::infinity()), -HUGE_VAL);
+  EXPECT_EQ(edl_zero_below(std::nan("")), -HUGE_VAL);
+}
+
+TEST(DoubleLayerFlush, PreparedForceIsBitForBitTheFullFormulaAroundTheFlush) {
+  const double KAPPA = 3.29e8, ERE0 = 6.95e-10, T = 298.15, ZI = 1.0;
+  const double AP = 0.5e-6, AG = 2.55e-4, ASP = 1e-8;
+  for (int RMODE = 0; RMODE <= 3; ++RMODE) {
+    for (double ZETA : {-0.03, 0.002, 0.06}) {
+      const EdlPrepared prepared = prepare_edl(KAPPA, KB, ERE0, T, ZI, E_CHARGE, -0.04, ZETA, AG,
+                                               AP, ASP, RMODE, PI);
+      // The gap at which the smooth surfaces' exponent reaches the flush
+      // exponent, and the gaps around it; then every gap out to 10 um.
+      const double offset = prepared.ROUGHNESS_OFFSET;
+      std::vector<double> H;
+      for (double x : around(prepared.ZERO_BELOW)) H.push_back(-x / KAPPA - offset);
+      for (double h = 1e-10; h < 1e-5; h *= 1.001) H.push_back(h);
+      for (double NASP : {0.0, 2.5}) {
+        for (double h : H) {
+          double full = 0.0, shortcut = 0.0;
+          FORCEEDL(KAPPA, KB, ERE0, T, ZI, E_CHARGE, -0.04, ZETA, AG, AP, ASP, NASP, RMODE, h, PI,
+                   full);
+          FORCEEDL(prepared, NASP, h, shortcut);
+          ASSERT_TRUE(same_bits(full, shortcut))
+              << "RMODE " << RMODE << " ZETAP " << ZETA << " H " << h << ": " << full << " / "
+              << shortcut;
+        }
+      }
     }
   }
 }
