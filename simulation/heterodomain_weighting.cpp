@@ -27,6 +27,9 @@ void HeterodomainWeighting::follow_particle(const RunContext& run, const Particl
   mpro_t_current_ = false;
 
   if (lay_out) {
+    // A new particle, perhaps of another run: no ring or cluster is kept.
+    ring_current_ = false;
+    cluster_current_ = false;
     // Within a run every lay-out is the same; starting from empty tables keeps
     // an object used for another run from counting that run's entries.
     for (auto* table : {&XHETP_, &YHETP_, &ZHETP_, &RHETP_, &XPRO_, &YPRO_, &ZPRO_, &RPRO_}) {
@@ -61,7 +64,10 @@ const HeterodomainWeighting::Frame& HeterodomainWeighting::frame() {
   const double dx = X_ - XM0_, dy = Y_ - YM0_, dz = Z_ - ZM0_;
   const double r = std::sqrt(dx * dx + dy * dy + dz * dz);
   f.THETA = std::acos(dz / r);
-  const double rho = round_sp(std::sqrt(dx * dx + dy * dy));
+  f.DX = dx;
+  f.DY = dy;
+  f.RHO = std::sqrt(dx * dx + dy * dy);
+  const double rho = round_sp(f.RHO);
   if (rho == 0) {
     f.PHI = 0;
   } else {
@@ -92,10 +98,11 @@ void HeterodomainWeighting::release() {
   projected_ = false;
   mpro_t_current_ = false;
   frame_current_ = false;
+  ring_current_ = false;
+  cluster_current_ = false;
 }
 
-ZoiWeights HeterodomainWeighting::weights(const RunContext& run, const ParticleState& s,
-                                          std::int32_t& HETTYPE) {
+ZoiWeights HeterodomainWeighting::weights(const RunContext& run, std::int32_t& HETTYPE) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
   const double RZ = c.RZOIBULK;
@@ -111,10 +118,24 @@ ZoiWeights HeterodomainWeighting::weights(const RunContext& run, const ParticleS
   // Without collector heterodomains the tables are all zero: every call would
   // be a point circle at the centre again, whose weights are exactly zero.
   if (p.SCOV > 0) {
-    HETTRACK(s.X, s.Y, s.Z, c.XM0, c.YM0, c.ZM0, p.AG, s.RZOI, p.HETMODE, p.SCOV, p.RHET0,
-             p.RHET1, p.RHET2, XHET_, YHET_, ZHET_, RHET_);
-    // Only the HETMODE entries of the cluster are read below.
+    // HETTRACK, with the run's lattice, the polar angle of the frame (the
+    // same expression) and the ring and cluster of the latest site kept.
     const Frame& f = frame();
+    const std::int64_t ITHETA = ring_under(run.lattice, f.THETA);
+    if (!ring_current_ || ring_.ITHETA != ITHETA) {
+      ring_ = lattice_ring(run.lattice, p.AG, ITHETA);
+      ring_current_ = true;
+      cluster_current_ = false;
+    }
+    const std::int64_t site =
+        ring_.pole ? 0 : site_on_ring(ring_, particle_azimuth(f.DX, f.DY, f.RHO));
+    if (!cluster_current_ || site != site_) {
+      cluster_at(run.lattice, ring_, site, c.XM0, c.YM0, c.ZM0, p.AG, p.HETMODE, p.RHET0,
+                 p.RHET1, p.RHET2, XHET_, YHET_, ZHET_, RHET_);
+      site_ = site;
+      cluster_current_ = true;
+    }
+    // Only the HETMODE entries of the cluster are read below.
     HETC_TRANSFORMATION(f.XG, f.YG, f.ZG, XHET_, YHET_, ZHET_, RHET_, p.HETMODE, f.R, XHET_T_,
                         YHET_T_, ZHET_T_, RHET_T_);
     for (int k = 1; k <= p.HETMODE; ++k) {

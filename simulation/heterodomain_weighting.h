@@ -35,10 +35,10 @@ class HeterodomainWeighting {
   // below need them, so a bulk step, which weights nothing, makes neither.
   void follow_particle(const RunContext& run, const ParticleState& s, bool lay_out);
 
-  // The weights of the ZOI for the current position; updates HETTYPE when a
-  // collector heterodomain touches the ZOI. Collector heterodomains apart
-  // from the ZOI are skipped: their weights are exactly zero.
-  ZoiWeights weights(const RunContext& run, const ParticleState& s, std::int32_t& HETTYPE);
+  // The weights of the ZOI for the position last followed; updates HETTYPE
+  // when a collector heterodomain touches the ZOI. Collector heterodomains
+  // apart from the ZOI are skipped: their weights are exactly zero.
+  ZoiWeights weights(const RunContext& run, std::int32_t& HETTYPE);
 
   // Drops the projection tables (end of a particle).
   void release();
@@ -59,6 +59,8 @@ class HeterodomainWeighting {
   struct Frame {
     double XG = 0, YG = 0, ZG = 0, THETA = 0, PHI = 0;
     RotationMatrix R{};
+    double DX = 0, DY = 0;  // offsets from the collector axis
+    double RHO = 0;         // sqrt(DX^2 + DY^2), before PHI rounds it to single precision
   };
   const Frame& frame();
 
@@ -74,6 +76,13 @@ class HeterodomainWeighting {
   std::vector<double> XHETP_, YHETP_, ZHETP_, RHETP_;
   std::vector<double> XPRO_, YPRO_, ZPRO_, RPRO_;
   std::vector<double> MPRO_, MPRO_T_;
+  // The collector cluster under the particle depends on its lattice site
+  // alone; the ring and the cluster of the latest site are kept (the
+  // lattice itself is the run's).
+  LatticeRing ring_{};
+  std::int64_t site_ = 0;
+  bool ring_current_ = false;     // ring_ is the ring of the run's lattice it names
+  bool cluster_current_ = false;  // XHET_ .. RHET_ hold the cluster at ring_, site_
   HetTable XHET_{}, YHET_{}, ZHET_{}, RHET_{};
   HetTable XHET_T_{}, YHET_T_{}, ZHET_T_{}, RHET_T_{};
 };

@@ -77,6 +77,10 @@ RunContext prepare_run(const RunParameters& parameters, std::optional<std::uint6
   run.f = prepare_forces(run.p, run.c);
   run.seed = seed;
   run.free_zones = contact_zones_for(run.p, run.c.KAPPA, 0.0);
+  if (run.p.SCOV > 0) {
+    run.lattice = collector_lattice(run.p.AG, run.p.HETMODE, run.p.SCOV, run.p.RHET0,
+                                    run.p.RHET1, run.p.RHET2);
+  }
   return run;
 }
 

@@ -10,6 +10,7 @@
 #include "forces/edl.h"
 #include "forces/short_range.h"
 #include "forces/vdw.h"
+#include "surface/hettrack.h"
 
 namespace colloidsim {
 
@@ -58,6 +59,7 @@ struct RunContext {
   PreparedForces f;
   std::optional<std::uint64_t> seed;  // --seed N
   ContactZones free_zones;             // without contact (ACONT = 0)
+  CollectorLattice lattice;            // of the collector heterodomains (SCOV > 0)
 };
 
 // FORCEDIFF's amplitude for the time step DT, from the run's cache when DT is

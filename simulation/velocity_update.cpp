@@ -46,7 +46,7 @@ void colloidal_forces(const RunContext& run, ParticleState& s, HeterodomainWeigh
 
   const EdlDecay decay = edl_decay(f.edl_base, s.H, f.EDL_ZERO_BELOW);
   if (heterodomains && s.REGIME > 1) {
-    const ZoiWeights w = het.weights(run, s, s.HETTYPE);
+    const ZoiWeights w = het.weights(run, s.HETTYPE);
     s.AFRACT = w.AFRACT;
     s.FEDL = weighted_double_layer(f, decay, s.NASP, w);
   } else {
