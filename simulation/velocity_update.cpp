@@ -25,7 +25,9 @@ void fluid_velocity(const RunContext& run, double X, double Y, double Z, double 
   const RunConstants& c = run.c;
   if (R <= c.RB) {
     double VXH1 = 0, VYH1 = 0, VZH1 = 0;
-    HAPPELFF(X, Y, Z, run.p.AG, run.p.B, c.K1, c.K2, c.K3, c.K4, VXH1, VYH1, VZH1);
+    // The collector centre is the origin (XM0 = YM0 = ZM0 = 0), so R is the
+    // field's own sqrt(X^2 + Y^2 + Z^2).
+    HAPPELFF(X, Y, Z, R, run.p.AG, run.p.B, c.K1, c.K2, c.K3, c.K4, VXH1, VYH1, VZH1);
     UFX = run.p.VSUP * VXH1;
     UFY = run.p.VSUP * VYH1;
     UFZ = run.p.VSUP * VZH1;
