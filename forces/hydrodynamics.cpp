@@ -4,6 +4,7 @@
 
 #include "common/constants.h"
 #include "common/numeric.h"
+#include "forces/vector_math.h"
 
 namespace colloidsim {
 
@@ -38,6 +39,7 @@ NearWallThresholds::Fit negligible_beyond(const NearWallFit& fit) {
 
 const NearWallThresholds THRESHOLDS{negligible_beyond(FUN1_FIT), negligible_beyond(FUN2_FIT),
                                     negligible_beyond(FUN3_FIT), negligible_beyond(FUN4_FIT)};
+#if !COLLOIDSIM_SLEEF
 // Below the lowest threshold every term counts.
 const double LOWEST_THRESHOLD =
     std::fmin(std::fmin(std::fmin(THRESHOLDS.FUN1.FIRST, THRESHOLDS.FUN1.SECOND),
@@ -56,6 +58,7 @@ double near_wall(const NearWallFit& fit, const NearWallThresholds::Fit& beyond, 
   if (delta >= beyond.SECOND) return first;
   return first + fit.c * std::exp(-(fit.q * std::pow(delta, fit.p)));
 }
+#endif
 
 // Free rotation near a wall: OMEGA = (|UT|/AP) (ROT_A1 h + ROT_A0) /
 // ((ROT_B1 h + 1) + ROT_B2 h^2), h = H/AP.
@@ -89,6 +92,52 @@ double STOKES_M3(double VISC, double AP) { return ((6.0 * PI) * VISC) * AP; }
 
 double REDUCED_GAP(double H, double B, double AP) { return (H + B) / AP; }
 
+#if COLLOIDSIM_SLEEF
+
+// The four functions' 4 powers and 8 exponentials as three vector calls.
+void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3,
+                         double& FUN4) {
+  const NearWallFit* const fits[4] = {&FUN1_FIT, &FUN2_FIT, &FUN3_FIT, &FUN4_FIT};
+  double gap[4], exponent[4], power[4], first_argument[4], second_argument[4];
+  for (int k = 0; k < 4; ++k) {
+    gap[k] = delta;
+    exponent[k] = fits[k]->p;
+    first_argument[k] = -(fits[k]->b * delta);
+  }
+  pow4(gap, exponent, power);
+  for (int k = 0; k < 4; ++k) second_argument[k] = -(fits[k]->q * power[k]);
+  double first[4], second[4];
+  exp4(first_argument, first);
+  exp4(second_argument, second);
+  double* const out[4] = {&FUN1, &FUN2, &FUN3, &FUN4};
+  for (int k = 0; k < 4; ++k) {
+    *out[k] = (fits[k]->a * first[k] + 1.0) + fits[k]->c * second[k];
+  }
+}
+
+double FUN1(double delta) {
+  double f[4];
+  NEAR_WALL_FUNCTIONS(delta, f[0], f[1], f[2], f[3]);
+  return f[0];
+}
+double FUN2(double delta) {
+  double f[4];
+  NEAR_WALL_FUNCTIONS(delta, f[0], f[1], f[2], f[3]);
+  return f[1];
+}
+double FUN3(double delta) {
+  double f[4];
+  NEAR_WALL_FUNCTIONS(delta, f[0], f[1], f[2], f[3]);
+  return f[2];
+}
+double FUN4(double delta) {
+  double f[4];
+  NEAR_WALL_FUNCTIONS(delta, f[0], f[1], f[2], f[3]);
+  return f[3];
+}
+
+#else
+
 double FUN1(double delta) { return near_wall(FUN1_FIT, THRESHOLDS.FUN1, delta); }
 double FUN2(double delta) { return near_wall(FUN2_FIT, THRESHOLDS.FUN2, delta); }
 double FUN3(double delta) { return near_wall(FUN3_FIT, THRESHOLDS.FUN3, delta); }
@@ -108,6 +157,8 @@ void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3,
   FUN3 = near_wall(FUN3_FIT, THRESHOLDS.FUN3, delta);
   FUN4 = near_wall(FUN4_FIT, THRESHOLDS.FUN4, delta);
 }
+
+#endif
 
 const NearWallThresholds& near_wall_thresholds() { return THRESHOLDS; }
 
@@ -173,13 +224,25 @@ void FORCELIFT(double RHOW, double R, double AP, double AG, double VT, double UT
   const double L3 = ipow<3>(L);
   const double L4 = ipow<4>(L);
 
-  const double C1 = std::exp((C1_1 * L + C1_0) + C1_2 * L2);
-  const double C2 = std::exp(-((C2N_1 * L + C2N_0) / ((1.0 - C2D_1 * L) + C2D_2 * L2)));
+  const double C1_EXPONENT = (C1_1 * L + C1_0) + C1_2 * L2;
+  const double C2_EXPONENT = -((C2N_1 * L + C2N_0) / ((1.0 - C2D_1 * L) + C2D_2 * L2));
+  const double C5_EXPONENT = ((C5N_0 - C5N_1 * L) + C5N_2 * L2) / (C5D_1 * L + 1.0);
+#if COLLOIDSIM_SLEEF
+  const double exponents[4] = {C1_EXPONENT, C2_EXPONENT, C5_EXPONENT, 0.0};
+  double exponentials[4];
+  exp4(exponents, exponentials);
+  const double C1 = exponentials[0];
+  const double C2 = exponentials[1];
+  const double C5 = exponentials[2];
+#else
+  const double C1 = std::exp(C1_EXPONENT);
+  const double C2 = std::exp(C2_EXPONENT);
+  const double C5 = std::exp(C5_EXPONENT);
+#endif
   const double C3 = ((((C3N_1 * L + C3N_0) + C3N_2 * L2) - C3N_3 * L3) + C3N_4 * L4) /
                     ((((C3D_1 * L + 1.0) + C3D_2 * L2) - C3D_3 * L3) + C3D_4 * L4);
   const double C4 = -((L * (((C4N_1 * L + C4N_0) + C4N_2 * L2) + C4N_3 * L3)) /
                       ((((C4D_1 * L + 1.0) + C4D_2 * L2) + C4D_3 * L3) + C4D_4 * L4));
-  const double C5 = std::exp(((C5N_0 - C5N_1 * L) + C5N_2 * L2) / (C5D_1 * L + 1.0));
   const double C6 = ((C6N_0 - C6N_1 * L) - C6N_2 * L2) / (1.0 - C6D_1 * L);
 
   const double APGs = AP * Gs;
