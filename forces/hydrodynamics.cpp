@@ -60,13 +60,6 @@ double near_wall(const NearWallFit& fit, const NearWallThresholds::Fit& beyond, 
 }
 #endif
 
-// Free rotation near a wall: OMEGA = (|UT|/AP) (ROT_A1 h + ROT_A0) /
-// ((ROT_B1 h + 1) + ROT_B2 h^2), h = H/AP.
-constexpr double ROT_A1 = sp(117.4f);
-constexpr double ROT_A0 = sp(0.5518f);
-constexpr double ROT_B1 = sp(232.1f);
-constexpr double ROT_B2 = sp(237.7f);
-
 constexpr double LIFT_RANGE = 100.0;  // particle radii from the collector surface
 
 // Lift coefficients Cn of L = ln(d/AP): Cn_k multiplies L^k; N and D mark
@@ -90,7 +83,6 @@ constexpr double C6D_1 = sp(0.1749f);
 
 double STOKES_M3(double VISC, double AP) { return ((6.0 * PI) * VISC) * AP; }
 
-double REDUCED_GAP(double H, double B, double AP) { return (H + B) / AP; }
 
 #if COLLOIDSIM_SLEEF
 
@@ -162,53 +154,9 @@ void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3,
 
 const NearWallThresholds& near_wall_thresholds() { return THRESHOLDS; }
 
-void SPLIT_FLUID_VELOCITY(double vx, double vy, double vz, double ENX, double ENY, double ENZ,
-                          double& VN, double& VT, double& ETX, double& ETY, double& ETZ) {
-  VN = vx * ENX + vy * ENY + vz * ENZ;
-  const double tx = vx - VN * ENX;
-  const double ty = vy - VN * ENY;
-  const double tz = vz - VN * ENZ;
-  VT = std::sqrt(tx * tx + ty * ty + tz * tz);
-  if (VT == 0.0) {
-    ETX = 0.0;
-    ETY = 0.0;
-    ETZ = 0.0;
-  } else {
-    ETX = tx / VT;
-    ETY = ty / VT;
-    ETZ = tz / VT;
-  }
-}
-
-double FREE_ROTATION_RATE(double UT, double H, double AP) {
-  const double h = H / AP;
-  return ((std::abs(UT) / AP) * (ROT_A1 * h + ROT_A0)) / ((ROT_B1 * h + 1.0) + ROT_B2 * (h * h));
-}
-
-void FORCEDRAG(double FUN2, double FUN3, double FUN4, double M3, double VN, double VT,
-               double& FDRGT, double& FDRGN) {
-  FDRGT = ((FUN3 / FUN4) * M3) * VT;
-  FDRGN = (FUN2 * M3) * VN;
-}
-
 void GRAVITY(double GRAVFACT, double AP, double g, double RHOP, double RHOW, double pi,
              double& FG) {
   FG = ((((GRAVFACT * FOUR_THIRDS) * pi) * ipow<3>(AP)) * (RHOP - RHOW)) * g;
-}
-
-void GRAVVECT(double FG, double EGX, double EGY, double EGZ, double ENX, double ENY, double ENZ,
-              double ETX, double ETY, double ETZ, double& FGN, double& FGT, double& FGNX,
-              double& FGNY, double& FGNZ, double& FGTX, double& FGTY, double& FGTZ) {
-  const double cn = EGX * ENX + EGY * ENY + EGZ * ENZ;
-  const double ct = EGX * ETX + EGY * ETY + EGZ * ETZ;
-  FGN = cn * FG;
-  FGT = ct * FG;
-  FGNX = ENX * FGN;
-  FGNY = ENY * FGN;
-  FGNZ = ENZ * FGN;
-  FGTX = ETX * FGT;
-  FGTY = ETY * FGT;
-  FGTZ = ETZ * FGT;
 }
 
 void FORCELIFT(double RHOW, double R, double AP, double AG, double VT, double UT, double OMEGA,
