@@ -1,13 +1,16 @@
 #include "common/fixed_format.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace colloidsim {
 
 namespace {
+
+// Significant digits an Ew.d edit can show: those of a double and more.
+constexpr int MAX_DIGITS = 40;
 
 void append_right_aligned(std::string& out, const char* text, std::size_t length, int w) {
   if (static_cast<int>(length) < w) out.append(static_cast<std::size_t>(w) - length, ' ');
@@ -30,32 +33,42 @@ void append_E(std::string& out, double value, int w, int d) {
     return;
   }
 
-  // printf rounds correctly to d significant digits as d.ddd...e+XX; moving
-  // the point one place left raises the exponent by one. A carry (9.99 -> 10)
-  // is already folded into printf's exponent.
-  char digits[64];
-  std::snprintf(digits, sizeof digits, "%.*e", d - 1, std::fabs(value));
-  const char* e = std::strchr(digits, 'e');
-  int exponent = std::atoi(e + 1) + 1;
+  // to_chars rounds correctly to d significant digits as d.ddd...e+XX (as
+  // printf does, ties to even); moving the point one place left raises the
+  // exponent by one. A carry (9.99 -> 10) is already folded into its
+  // exponent.
+  char digits[MAX_DIGITS + 16];
+  const int precision = std::clamp(d, 1, MAX_DIGITS) - 1;
+  const char* const end =
+      std::to_chars(digits, digits + sizeof digits, std::fabs(value), std::chars_format::scientific,
+                    precision)
+          .ptr;
+  const char* const e = std::find(static_cast<const char*>(digits), end, 'e');
+  int exponent = 0;
+  for (const char* p = e + 2; p < end; ++p) exponent = 10 * exponent + (*p - '0');
+  if (e[1] == '-') exponent = -exponent;
+  exponent += 1;
+  if (value == 0.0) exponent = 0;
 
-  char field[96];
+  char field[MAX_DIGITS + 16];
   std::size_t n = 0;
   if (std::signbit(value)) field[n++] = '-';
   field[n++] = '0';
   field[n++] = '.';
   field[n++] = digits[0];
   for (const char* p = digits + 2; p < e; ++p) field[n++] = *p;
-  if (value == 0.0) exponent = 0;
 
   const int magnitude = std::abs(exponent);
   const char sign = exponent < 0 ? '-' : '+';
   if (magnitude < 100) {
-    n += static_cast<std::size_t>(
-        std::snprintf(field + n, sizeof field - n, "E%c%02d", sign, magnitude));
+    field[n++] = 'E';
+    field[n++] = sign;
   } else {
-    n += static_cast<std::size_t>(
-        std::snprintf(field + n, sizeof field - n, "%c%03d", sign, magnitude));
+    field[n++] = sign;
+    field[n++] = static_cast<char>('0' + magnitude / 100);
   }
+  field[n++] = static_cast<char>('0' + magnitude / 10 % 10);
+  field[n++] = static_cast<char>('0' + magnitude % 10);
   append_right_aligned(out, field, n, w);
 }
 

@@ -11,6 +11,7 @@ namespace colloidsim {
 // "-nnn" without the letter when the exponent has three digits. Right-aligned
 // in w columns, so a positive value starts with a blank: " 0.12345678E-09".
 // NaN and infinities are written as "NaN", "Infinity", "-Infinity".
+// d from 1 to 40.
 void append_E(std::string& out, double value, int w, int d);
 
 // Iw: right-aligned in w columns. A number that does not fit is written in

@@ -33,6 +33,16 @@ void flush_tiny(double& FEDL) {
 
 }  // namespace
 
+// ln(FLUSH_BELOW / |prefactor|) less a margin far above the few roundings
+// between the exact value and the computed one.
+double edl_zero_below(double prefactor) {
+  constexpr double MARGIN = 1e-6;
+  constexpr double FINITE_EXP = 700.0;
+  if (!std::isfinite(prefactor)) return -HUGE_VAL;
+  if (prefactor == 0.0) return FINITE_EXP;
+  return std::fmin(std::log(FLUSH_BELOW / std::fabs(prefactor)) - MARGIN, FINITE_EXP);
+}
+
 void FORCEEDL(double KAPPA, double kB, double ERE0, double T, double ZI, double e, double ZETAC,
               double ZETAP, double AG, double AP, double ASP, double NASP, int RMODE, double H,
               double pi, double& FEDL) {
@@ -86,18 +96,30 @@ EdlPrepared prepare_edl(double KAPPA, double kB, double ERE0, double T, double Z
   if (RMODE == 1) p.ASPERITY_PREFACTOR = edl_prefactor(KAPPA, ERE0, pi, c, tc, tp, ASP, AG);
   if (RMODE == 2) p.ASPERITY_PREFACTOR = edl_prefactor(KAPPA, ERE0, pi, c, tc, tp, ASP, AP);
   if (RMODE == 3) p.ASPERITY_PREFACTOR = edl_prefactor(KAPPA, ERE0, pi, c, tc, tp, ASP, ASP);
+  // The smooth part is weighted by UNCOVERED < 1 when there are asperities.
+  p.ZERO_BELOW = edl_zero_below(p.BASE_PREFACTOR);
   return p;
 }
 
-EdlDecay edl_decay(const EdlPrepared& p, double H) {
+EdlDecay edl_decay(const EdlPrepared& p, double H) { return edl_decay(p, H, p.ZERO_BELOW); }
+
+EdlDecay edl_decay(const EdlPrepared& p, double H, double zero_below) {
   EdlDecay decay;
   if (p.RMODE == 0) {
-    decay.BASE = exp_or_underflow(-(p.KAPPA * H));
+    const double x = -(p.KAPPA * H);
+    decay.BASE = x < zero_below ? 0.0 : exp_or_underflow(x);
     return decay;
   }
-  decay.BASE = exp_or_underflow(-(p.KAPPA * (H + p.ROUGHNESS_OFFSET)));
+  const double x = -(p.KAPPA * (H + p.ROUGHNESS_OFFSET));
   decay.ASPERITY_ON = H <= p.ASP;
-  if (decay.ASPERITY_ON) decay.ASPERITY = exp_or_underflow(-(p.KAPPA * H));
+  if (decay.ASPERITY_ON) {
+    // The asperity term may be far above the flush limit: the smooth part
+    // then counts to its last bit.
+    decay.BASE = exp_or_underflow(x);
+    decay.ASPERITY = exp_or_underflow(-(p.KAPPA * H));
+  } else {
+    decay.BASE = x < zero_below ? 0.0 : exp_or_underflow(x);
+  }
   return decay;
 }
 

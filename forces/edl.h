@@ -29,7 +29,16 @@ struct EdlPrepared {
   double UNCOVERED = 0.0;         // -, 1 - 0.25 pi
   double BASE_PREFACTOR = 0.0;      // N, P KAPPA of particle and collector
   double ASPERITY_PREFACTOR = 0.0;  // N, P KAPPA of the asperity pair
+  // Below this exponent -KAPPA d of the smooth surfaces the force without
+  // the asperity term is flushed to 0 whatever exp returns (see edl_decay).
+  double ZERO_BELOW = 0.0;
 };
+
+// The exponent x below which prefactor exp(x), and any fraction of it, is
+// below the flush limit of 1e-30 N however exp rounds. With a zero prefactor
+// every finite exp gives a flushed zero (700); a prefactor that is not finite
+// is never flushed (-infinity).
+double edl_zero_below(double prefactor);
 
 EdlPrepared prepare_edl(double KAPPA, double kB, double ERE0, double T, double ZI, double e,
                         double ZETAC, double ZETAP, double AG, double AP, double ASP, int RMODE,
@@ -43,7 +52,14 @@ struct EdlDecay {
   bool ASPERITY_ON = false;
 };
 
+// The decay of the gap H. Where the asperity term is off and the smooth
+// surfaces' exponent lies below zero_below, the force comes out below the
+// flush limit whatever exp returns: BASE is then 0 without calling exp (no
+// slow subnormal path either), and the force is the same 0. zero_below must
+// be at most the ZERO_BELOW of every prepared pairing the decay is used with;
+// the first form uses the prepared pairing's own.
 EdlDecay edl_decay(const EdlPrepared& prepared, double H);
+EdlDecay edl_decay(const EdlPrepared& prepared, double H, double zero_below);
 
 // Bit for bit the result of the full argument list.
 void FORCEEDL(const EdlPrepared& prepared, double NASP, double H, double& FEDL);

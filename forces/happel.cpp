@@ -22,7 +22,11 @@ HappelConstants happel_constants(double POROSITY, double AG) {
 
 void HAPPELFF(double X, double Y, double Z, double AG, double B, double K1, double K2, double K3,
               double K4, double& VXH1, double& VYH1, double& VZH1) {
-  const double r = std::sqrt(X * X + Y * Y + Z * Z);
+  HAPPELFF(X, Y, Z, std::sqrt(X * X + Y * Y + Z * Z), AG, B, K1, K2, K3, K4, VXH1, VYH1, VZH1);
+}
+
+void HAPPELFF(double X, double Y, double Z, double r, double AG, double B, double K1, double K2,
+              double K3, double K4, double& VXH1, double& VYH1, double& VZH1) {
   const double t = r / AG;
   const double s = (r + B) / AG;
   const double rho = std::sqrt(X * X + Y * Y);

@@ -23,4 +23,9 @@ HappelConstants happel_constants(double POROSITY, double AG);
 void HAPPELFF(double X, double Y, double Z, double AG, double B, double K1, double K2, double K3,
               double K4, double& VXH1, double& VYH1, double& VZH1);
 
+// The same with the centre distance r = sqrt(X^2 + Y^2 + Z^2) already known
+// (a time step has it from the move): bit for bit the form above.
+void HAPPELFF(double X, double Y, double Z, double r, double AG, double B, double K1, double K2,
+              double K3, double K4, double& VXH1, double& VYH1, double& VZH1);
+
 }  // namespace colloidsim

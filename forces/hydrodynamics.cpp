@@ -4,6 +4,7 @@
 
 #include "common/constants.h"
 #include "common/numeric.h"
+#include "forces/vector_math.h"
 
 namespace colloidsim {
 
@@ -19,17 +20,45 @@ constexpr NearWallFit FUN2_FIT{sp(1.355f), sp(1.36f), 0.875, sp(0.525f), sp(0.56
 constexpr NearWallFit FUN3_FIT{sp(-0.143f), sp(1.472f), sp(-0.6772f), sp(2.765f), sp(0.2803f)};
 constexpr NearWallFit FUN4_FIT{sp(-0.3015f), sp(0.9006f), sp(-0.5942f), sp(1.292f), sp(0.2607f)};
 
+// A term of magnitude below 2^-54 leaves every partial sum of a fit as it is:
+// the first term is added to 1 (half an ulp below 1 is 2^-54), the second to
+// (a exp(-(b delta)) + 1), which lies in [0.6, 2.4) for every fit (half an
+// ulp there is at least 2^-54). Each term falls with the gap, so beyond the
+// reduced gap at which its exact value is 2^-56 the computed term (exp and
+// pow within an ulp, the products rounded) stays below 2^-55, and skipping it
+// gives the same bits.
+constexpr double NEGLIGIBLE_LOG2 = -56.0;
+
+NearWallThresholds::Fit negligible_beyond(const NearWallFit& fit) {
+  const double log_bound = NEGLIGIBLE_LOG2 * std::log(2.0);
+  // |a| exp(-b delta) = 2^-56 and |c| exp(-q delta^p) = 2^-56.
+  const double first = (std::log(std::fabs(fit.a)) - log_bound) / fit.b;
+  const double second = std::pow((std::log(std::fabs(fit.c)) - log_bound) / fit.q, 1.0 / fit.p);
+  return {first, second};
+}
+
+const NearWallThresholds THRESHOLDS{negligible_beyond(FUN1_FIT), negligible_beyond(FUN2_FIT),
+                                    negligible_beyond(FUN3_FIT), negligible_beyond(FUN4_FIT)};
+#if !COLLOIDSIM_SLEEF
+// Below the lowest threshold every term counts.
+const double LOWEST_THRESHOLD =
+    std::fmin(std::fmin(std::fmin(THRESHOLDS.FUN1.FIRST, THRESHOLDS.FUN1.SECOND),
+                        std::fmin(THRESHOLDS.FUN2.FIRST, THRESHOLDS.FUN2.SECOND)),
+              std::fmin(std::fmin(THRESHOLDS.FUN3.FIRST, THRESHOLDS.FUN3.SECOND),
+                        std::fmin(THRESHOLDS.FUN4.FIRST, THRESHOLDS.FUN4.SECOND)));
+
 double near_wall(const NearWallFit& fit, double delta) {
   return (fit.a * std::exp(-(fit.b * delta)) + 1.0) +
          fit.c * std::exp(-(fit.q * std::pow(delta, fit.p)));
 }
 
-// Free rotation near a wall: OMEGA = (|UT|/AP) (ROT_A1 h + ROT_A0) /
-// ((ROT_B1 h + 1) + ROT_B2 h^2), h = H/AP.
-constexpr double ROT_A1 = sp(117.4f);
-constexpr double ROT_A0 = sp(0.5518f);
-constexpr double ROT_B1 = sp(232.1f);
-constexpr double ROT_B2 = sp(237.7f);
+double near_wall(const NearWallFit& fit, const NearWallThresholds::Fit& beyond, double delta) {
+  if (!(delta >= LOWEST_THRESHOLD)) return near_wall(fit, delta);
+  const double first = delta >= beyond.FIRST ? 1.0 : fit.a * std::exp(-(fit.b * delta)) + 1.0;
+  if (delta >= beyond.SECOND) return first;
+  return first + fit.c * std::exp(-(fit.q * std::pow(delta, fit.p)));
+}
+#endif
 
 constexpr double LIFT_RANGE = 100.0;  // particle radii from the collector surface
 
@@ -54,68 +83,80 @@ constexpr double C6D_1 = sp(0.1749f);
 
 double STOKES_M3(double VISC, double AP) { return ((6.0 * PI) * VISC) * AP; }
 
-double REDUCED_GAP(double H, double B, double AP) { return (H + B) / AP; }
 
-double FUN1(double delta) { return near_wall(FUN1_FIT, delta); }
-double FUN2(double delta) { return near_wall(FUN2_FIT, delta); }
-double FUN3(double delta) { return near_wall(FUN3_FIT, delta); }
-double FUN4(double delta) { return near_wall(FUN4_FIT, delta); }
+#if COLLOIDSIM_SLEEF
 
+// The four functions' 4 powers and 8 exponentials as three vector calls.
 void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3,
                          double& FUN4) {
-  FUN1 = near_wall(FUN1_FIT, delta);
-  FUN2 = near_wall(FUN2_FIT, delta);
-  FUN3 = near_wall(FUN3_FIT, delta);
-  FUN4 = near_wall(FUN4_FIT, delta);
-}
-
-void SPLIT_FLUID_VELOCITY(double vx, double vy, double vz, double ENX, double ENY, double ENZ,
-                          double& VN, double& VT, double& ETX, double& ETY, double& ETZ) {
-  VN = vx * ENX + vy * ENY + vz * ENZ;
-  const double tx = vx - VN * ENX;
-  const double ty = vy - VN * ENY;
-  const double tz = vz - VN * ENZ;
-  VT = std::sqrt(tx * tx + ty * ty + tz * tz);
-  if (VT == 0.0) {
-    ETX = 0.0;
-    ETY = 0.0;
-    ETZ = 0.0;
-  } else {
-    ETX = tx / VT;
-    ETY = ty / VT;
-    ETZ = tz / VT;
+  const NearWallFit* const fits[4] = {&FUN1_FIT, &FUN2_FIT, &FUN3_FIT, &FUN4_FIT};
+  double gap[4], exponent[4], power[4], first_argument[4], second_argument[4];
+  for (int k = 0; k < 4; ++k) {
+    gap[k] = delta;
+    exponent[k] = fits[k]->p;
+    first_argument[k] = -(fits[k]->b * delta);
+  }
+  pow4(gap, exponent, power);
+  for (int k = 0; k < 4; ++k) second_argument[k] = -(fits[k]->q * power[k]);
+  double first[4], second[4];
+  exp4(first_argument, first);
+  exp4(second_argument, second);
+  double* const out[4] = {&FUN1, &FUN2, &FUN3, &FUN4};
+  for (int k = 0; k < 4; ++k) {
+    *out[k] = (fits[k]->a * first[k] + 1.0) + fits[k]->c * second[k];
   }
 }
 
-double FREE_ROTATION_RATE(double UT, double H, double AP) {
-  const double h = H / AP;
-  return ((std::abs(UT) / AP) * (ROT_A1 * h + ROT_A0)) / ((ROT_B1 * h + 1.0) + ROT_B2 * (h * h));
+double FUN1(double delta) {
+  double f[4];
+  NEAR_WALL_FUNCTIONS(delta, f[0], f[1], f[2], f[3]);
+  return f[0];
+}
+double FUN2(double delta) {
+  double f[4];
+  NEAR_WALL_FUNCTIONS(delta, f[0], f[1], f[2], f[3]);
+  return f[1];
+}
+double FUN3(double delta) {
+  double f[4];
+  NEAR_WALL_FUNCTIONS(delta, f[0], f[1], f[2], f[3]);
+  return f[2];
+}
+double FUN4(double delta) {
+  double f[4];
+  NEAR_WALL_FUNCTIONS(delta, f[0], f[1], f[2], f[3]);
+  return f[3];
 }
 
-void FORCEDRAG(double FUN2, double FUN3, double FUN4, double M3, double VN, double VT,
-               double& FDRGT, double& FDRGN) {
-  FDRGT = ((FUN3 / FUN4) * M3) * VT;
-  FDRGN = (FUN2 * M3) * VN;
+#else
+
+double FUN1(double delta) { return near_wall(FUN1_FIT, THRESHOLDS.FUN1, delta); }
+double FUN2(double delta) { return near_wall(FUN2_FIT, THRESHOLDS.FUN2, delta); }
+double FUN3(double delta) { return near_wall(FUN3_FIT, THRESHOLDS.FUN3, delta); }
+double FUN4(double delta) { return near_wall(FUN4_FIT, THRESHOLDS.FUN4, delta); }
+
+void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3,
+                         double& FUN4) {
+  if (!(delta >= LOWEST_THRESHOLD)) {
+    FUN1 = near_wall(FUN1_FIT, delta);
+    FUN2 = near_wall(FUN2_FIT, delta);
+    FUN3 = near_wall(FUN3_FIT, delta);
+    FUN4 = near_wall(FUN4_FIT, delta);
+    return;
+  }
+  FUN1 = near_wall(FUN1_FIT, THRESHOLDS.FUN1, delta);
+  FUN2 = near_wall(FUN2_FIT, THRESHOLDS.FUN2, delta);
+  FUN3 = near_wall(FUN3_FIT, THRESHOLDS.FUN3, delta);
+  FUN4 = near_wall(FUN4_FIT, THRESHOLDS.FUN4, delta);
 }
+
+#endif
+
+const NearWallThresholds& near_wall_thresholds() { return THRESHOLDS; }
 
 void GRAVITY(double GRAVFACT, double AP, double g, double RHOP, double RHOW, double pi,
              double& FG) {
   FG = ((((GRAVFACT * FOUR_THIRDS) * pi) * ipow<3>(AP)) * (RHOP - RHOW)) * g;
-}
-
-void GRAVVECT(double FG, double EGX, double EGY, double EGZ, double ENX, double ENY, double ENZ,
-              double ETX, double ETY, double ETZ, double& FGN, double& FGT, double& FGNX,
-              double& FGNY, double& FGNZ, double& FGTX, double& FGTY, double& FGTZ) {
-  const double cn = EGX * ENX + EGY * ENY + EGZ * ENZ;
-  const double ct = EGX * ETX + EGY * ETY + EGZ * ETZ;
-  FGN = cn * FG;
-  FGT = ct * FG;
-  FGNX = ENX * FGN;
-  FGNY = ENY * FGN;
-  FGNZ = ENZ * FGN;
-  FGTX = ETX * FGT;
-  FGTY = ETY * FGT;
-  FGTZ = ETZ * FGT;
 }
 
 void FORCELIFT(double RHOW, double R, double AP, double AG, double VT, double UT, double OMEGA,
@@ -131,13 +172,25 @@ void FORCELIFT(double RHOW, double R, double AP, double AG, double VT, double UT
   const double L3 = ipow<3>(L);
   const double L4 = ipow<4>(L);
 
-  const double C1 = std::exp((C1_1 * L + C1_0) + C1_2 * L2);
-  const double C2 = std::exp(-((C2N_1 * L + C2N_0) / ((1.0 - C2D_1 * L) + C2D_2 * L2)));
+  const double C1_EXPONENT = (C1_1 * L + C1_0) + C1_2 * L2;
+  const double C2_EXPONENT = -((C2N_1 * L + C2N_0) / ((1.0 - C2D_1 * L) + C2D_2 * L2));
+  const double C5_EXPONENT = ((C5N_0 - C5N_1 * L) + C5N_2 * L2) / (C5D_1 * L + 1.0);
+#if COLLOIDSIM_SLEEF
+  const double exponents[4] = {C1_EXPONENT, C2_EXPONENT, C5_EXPONENT, 0.0};
+  double exponentials[4];
+  exp4(exponents, exponentials);
+  const double C1 = exponentials[0];
+  const double C2 = exponentials[1];
+  const double C5 = exponentials[2];
+#else
+  const double C1 = std::exp(C1_EXPONENT);
+  const double C2 = std::exp(C2_EXPONENT);
+  const double C5 = std::exp(C5_EXPONENT);
+#endif
   const double C3 = ((((C3N_1 * L + C3N_0) + C3N_2 * L2) - C3N_3 * L3) + C3N_4 * L4) /
                     ((((C3D_1 * L + 1.0) + C3D_2 * L2) - C3D_3 * L3) + C3D_4 * L4);
   const double C4 = -((L * (((C4N_1 * L + C4N_0) + C4N_2 * L2) + C4N_3 * L3)) /
                       ((((C4D_1 * L + 1.0) + C4D_2 * L2) + C4D_3 * L3) + C4D_4 * L4));
-  const double C5 = std::exp(((C5N_0 - C5N_1 * L) + C5N_2 * L2) / (C5D_1 * L + 1.0));
   const double C6 = ((C6N_0 - C6N_1 * L) - C6N_2 * L2) / (1.0 - C6D_1 * L);
 
   const double APGs = AP * Gs;

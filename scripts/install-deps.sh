@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the Python readers and their tests
-# need. As root it runs apt-get; as another user it prints the apt-get line
-# and stops.
+# Installs the Debian packages the build, the Python readers, the tests and
+# the fuzzing need. As root it runs apt-get; as another user it prints the
+# apt-get line and stops.
+#   scripts/install-deps.sh           what the default build and .ci/run need
+#   scripts/install-deps.sh --sleef   also libsleef-dev, for -DCOLLOIDSIM_SLEEF=ON
+# (COLLOIDSIM_SLEEF=ON in the environment does the same as --sleef.)
 set -euo pipefail
 
 packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev
@@ -10,6 +13,9 @@ packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev
   slurm-wlm munge
   # the libFuzzer programs of the readers (scripts/fuzz.sh)
   clang libfuzzer-14-dev)
+if [ "${1:-}" = "--sleef" ] || [ "${COLLOIDSIM_SLEEF:-OFF}" = "ON" ]; then
+  packages+=(libsleef-dev)
+fi
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

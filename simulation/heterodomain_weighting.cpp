@@ -13,28 +13,23 @@ namespace colloidsim {
 void HeterodomainWeighting::follow_particle(const RunContext& run, const ParticleState& s, bool lay_out) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
-  XG_ = c.XM0 + s.ENX * p.AG;
-  YG_ = c.YM0 + s.ENY * p.AG;
-  ZG_ = c.ZM0 + s.ENZ * p.AG;
-  const double dx = s.X - c.XM0, dy = s.Y - c.YM0, dz = s.Z - c.ZM0;
-  const double r = std::sqrt(dx * dx + dy * dy + dz * dz);
-  THETA_ = std::acos(dz / r);
-  const double rho = round_sp(std::sqrt(dx * dx + dy * dy));
-  if (rho == 0) {
-    PHI_ = 0;
-  } else {
-    // rho is held in single precision, so |dx| can exceed it by a rounding:
-    // the quotient is kept in [-1, 1] rather than giving acos a NaN.
-    const double angle = std::acos(std::clamp(dx / rho, -1.0, 1.0));
-    PHI_ = dy >= 0 ? angle : (PI + PI) - angle;
-  }
-  ROTATION(PHI_, THETA_, R_);
   X_ = s.X;
   Y_ = s.Y;
   Z_ = s.Z;
+  ENX_ = s.ENX;
+  ENY_ = s.ENY;
+  ENZ_ = s.ENZ;
+  XM0_ = c.XM0;
+  YM0_ = c.YM0;
+  ZM0_ = c.ZM0;
+  AG_ = p.AG;
+  frame_current_ = false;
   mpro_t_current_ = false;
 
   if (lay_out) {
+    // A new particle, perhaps of another run: no ring or cluster is kept.
+    ring_current_ = false;
+    cluster_current_ = false;
     // Within a run every lay-out is the same; starting from empty tables keeps
     // an object used for another run from counting that run's entries.
     for (auto* table : {&XHETP_, &YHETP_, &ZHETP_, &RHETP_, &XPRO_, &YPRO_, &ZPRO_, &RPRO_}) {
@@ -60,10 +55,37 @@ void HeterodomainWeighting::follow_particle(const RunContext& run, const Particl
   }
 }
 
+const HeterodomainWeighting::Frame& HeterodomainWeighting::frame() {
+  if (frame_current_) return frame_;
+  Frame& f = frame_;
+  f.XG = XM0_ + ENX_ * AG_;
+  f.YG = YM0_ + ENY_ * AG_;
+  f.ZG = ZM0_ + ENZ_ * AG_;
+  const double dx = X_ - XM0_, dy = Y_ - YM0_, dz = Z_ - ZM0_;
+  const double r = std::sqrt(dx * dx + dy * dy + dz * dz);
+  f.THETA = std::acos(dz / r);
+  f.DX = dx;
+  f.DY = dy;
+  f.RHO = std::sqrt(dx * dx + dy * dy);
+  const double rho = round_sp(f.RHO);
+  if (rho == 0) {
+    f.PHI = 0;
+  } else {
+    // rho is held in single precision, so |dx| can exceed it by a rounding:
+    // the quotient is kept in [-1, 1] rather than giving acos a NaN.
+    const double angle = std::acos(std::clamp(dx / rho, -1.0, 1.0));
+    f.PHI = dy >= 0 ? angle : (PI + PI) - angle;
+  }
+  ROTATION(f.PHI, f.THETA, f.R);
+  frame_current_ = true;
+  return f;
+}
+
 const std::vector<double>& HeterodomainWeighting::MPRO_T() {
   if (!mpro_t_current_) {
+    const Frame& f = frame();
     MPRO_T_.assign(3 * static_cast<std::size_t>(NPRO_), 0.0);
-    MPRO_TRANSFORMATION(X_, Y_, Z_, XG_, YG_, ZG_, R_, NPRO_, MPRO_, MPRO_T_);
+    MPRO_TRANSFORMATION(X_, Y_, Z_, f.XG, f.YG, f.ZG, f.R, NPRO_, MPRO_, MPRO_T_);
     mpro_t_current_ = true;
   }
   return MPRO_T_;
@@ -75,10 +97,12 @@ void HeterodomainWeighting::release() {
   NPRO_ = 0;
   projected_ = false;
   mpro_t_current_ = false;
+  frame_current_ = false;
+  ring_current_ = false;
+  cluster_current_ = false;
 }
 
-ZoiWeights HeterodomainWeighting::weights(const RunContext& run, const ParticleState& s,
-                                          std::int32_t& HETTYPE) {
+ZoiWeights HeterodomainWeighting::weights(const RunContext& run, std::int32_t& HETTYPE) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
   const double RZ = c.RZOIBULK;
@@ -94,10 +118,25 @@ ZoiWeights HeterodomainWeighting::weights(const RunContext& run, const ParticleS
   // Without collector heterodomains the tables are all zero: every call would
   // be a point circle at the centre again, whose weights are exactly zero.
   if (p.SCOV > 0) {
-    HETTRACK(s.X, s.Y, s.Z, c.XM0, c.YM0, c.ZM0, p.AG, s.RZOI, p.HETMODE, p.SCOV, p.RHET0,
-             p.RHET1, p.RHET2, XHET_, YHET_, ZHET_, RHET_);
+    // HETTRACK, with the run's lattice, the polar angle of the frame (the
+    // same expression) and the ring and cluster of the latest site kept.
+    const Frame& f = frame();
+    const std::int64_t ITHETA = ring_under(run.lattice, f.THETA);
+    if (!ring_current_ || ring_.ITHETA != ITHETA) {
+      ring_ = lattice_ring(run.lattice, p.AG, ITHETA);
+      ring_current_ = true;
+      cluster_current_ = false;
+    }
+    const std::int64_t site =
+        ring_.pole ? 0 : site_on_ring(ring_, particle_azimuth(f.DX, f.DY, f.RHO));
+    if (!cluster_current_ || site != site_) {
+      cluster_at(run.lattice, ring_, site, c.XM0, c.YM0, c.ZM0, p.AG, p.HETMODE, p.RHET0,
+                 p.RHET1, p.RHET2, XHET_, YHET_, ZHET_, RHET_);
+      site_ = site;
+      cluster_current_ = true;
+    }
     // Only the HETMODE entries of the cluster are read below.
-    HETC_TRANSFORMATION(XG_, YG_, ZG_, XHET_, YHET_, ZHET_, RHET_, p.HETMODE, R_, XHET_T_,
+    HETC_TRANSFORMATION(f.XG, f.YG, f.ZG, XHET_, YHET_, ZHET_, RHET_, p.HETMODE, f.R, XHET_T_,
                         YHET_T_, ZHET_T_, RHET_T_);
     for (int k = 1; k <= p.HETMODE; ++k) {
       const double XH = XHET_T_[static_cast<std::size_t>(k - 1)];

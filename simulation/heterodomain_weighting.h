@@ -28,16 +28,17 @@ struct ZoiWeights {
 // A particle's heterodomain tables; one object per particle being simulated.
 class HeterodomainWeighting {
  public:
-  // Projection point, polar angle and azimuth of the particle; with lay_out
-  // (start of a particle and its first step) the particle's heterodomains are
-  // laid out anew and projected. The projections are carried to the new position when the
-  // weights need them, not on bulk steps.
+  // Notes the particle's position; with lay_out (start of a particle and its
+  // first step) the particle's heterodomains are laid out anew and projected.
+  // The local frame of the position (projection point, polar angle, azimuth)
+  // and the projections in it are made when the weights or the accessors
+  // below need them, so a bulk step, which weights nothing, makes neither.
   void follow_particle(const RunContext& run, const ParticleState& s, bool lay_out);
 
-  // The weights of the ZOI for the current position; updates HETTYPE when a
-  // collector heterodomain touches the ZOI. Collector heterodomains apart
-  // from the ZOI are skipped: their weights are exactly zero.
-  ZoiWeights weights(const RunContext& run, const ParticleState& s, std::int32_t& HETTYPE);
+  // The weights of the ZOI for the position last followed; updates HETTYPE
+  // when a collector heterodomain touches the ZOI. Collector heterodomains
+  // apart from the ZOI are skipped: their weights are exactly zero.
+  ZoiWeights weights(const RunContext& run, std::int32_t& HETTYPE);
 
   // Drops the projection tables (end of a particle).
   void release();
@@ -45,22 +46,43 @@ class HeterodomainWeighting {
   std::int32_t NPRO() const { return NPRO_; }
   // The projections in the local frame of the latest position.
   const std::vector<double>& MPRO_T();
-  double XG() const { return XG_; }
-  double YG() const { return YG_; }
-  double ZG() const { return ZG_; }
-  double THETA() const { return THETA_; }
-  double PHI() const { return PHI_; }
+  // The local frame of the latest position.
+  double XG() { return frame().XG; }
+  double YG() { return frame().YG; }
+  double ZG() { return frame().ZG; }
+  double THETA() { return frame().THETA; }
+  double PHI() { return frame().PHI; }
 
  private:
-  double XG_ = 0, YG_ = 0, ZG_ = 0, THETA_ = 0, PHI_ = 0;
-  RotationMatrix R_{};  // the local frame of THETA_, PHI_, built once a step
+  // Projection point XG, YG, ZG, polar angle, azimuth and the rotation into
+  // the tangent plane of the latest position.
+  struct Frame {
+    double XG = 0, YG = 0, ZG = 0, THETA = 0, PHI = 0;
+    RotationMatrix R{};
+    double DX = 0, DY = 0;  // offsets from the collector axis
+    double RHO = 0;         // sqrt(DX^2 + DY^2), before PHI rounds it to single precision
+  };
+  const Frame& frame();
+
+  // The latest position: centre, outward normal, and the collector it is
+  // measured from.
+  double X_ = 0, Y_ = 0, Z_ = 0, ENX_ = 0, ENY_ = 0, ENZ_ = 0;
+  double XM0_ = 0, YM0_ = 0, ZM0_ = 0, AG_ = 0;
+  Frame frame_;
+  bool frame_current_ = false;  // frame_ belongs to the latest position
   bool projected_ = false;  // MPRO holds real projections (not the all-zero row)
   bool mpro_t_current_ = false;  // MPRO_T belongs to the latest position
-  double X_ = 0, Y_ = 0, Z_ = 0;  // the latest position
   std::int32_t NPRO_ = 0;
   std::vector<double> XHETP_, YHETP_, ZHETP_, RHETP_;
   std::vector<double> XPRO_, YPRO_, ZPRO_, RPRO_;
   std::vector<double> MPRO_, MPRO_T_;
+  // The collector cluster under the particle depends on its lattice site
+  // alone; the ring and the cluster of the latest site are kept (the
+  // lattice itself is the run's).
+  LatticeRing ring_{};
+  std::int64_t site_ = 0;
+  bool ring_current_ = false;     // ring_ is the ring of the run's lattice it names
+  bool cluster_current_ = false;  // XHET_ .. RHET_ hold the cluster at ring_, site_
   HetTable XHET_{}, YHET_{}, ZHET_{}, RHET_{};
   HetTable XHET_T_{}, YHET_T_{}, ZHET_T_{}, RHET_T_{};
 };

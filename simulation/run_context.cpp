@@ -22,6 +22,8 @@ PreparedForces prepare_forces(const RunParameters& p, const RunConstants& c) {
   f.edl_particle_het = edl(p.ZETACST, p.ZETAHETP);
   f.edl_collector_het = edl(p.ZETAHET, p.ZETAPST);
   f.edl_both_het = edl(p.ZETAHET, p.ZETAHETP);
+  f.EDL_ZERO_BELOW = std::fmin(std::fmin(f.edl_base.ZERO_BELOW, f.edl_particle_het.ZERO_BELOW),
+                               std::fmin(f.edl_collector_het.ZERO_BELOW, f.edl_both_het.ZERO_BELOW));
   f.ab = prepare_ab(PI, p.AG, p.AP, p.ASP, p.RMODE, p.LAMBDAAB, p.GAMMA0AB, H0);
   f.born = prepare_born(p.A132, BORN_SIGMA, p.AP, p.A11, p.A22, p.A33, p.AC1C1, p.AC2C2, p.VDWMODE);
   f.ste = prepare_ste(PI, p.GAMMA0STE, p.LAMBDASTE, c.ASTE);
@@ -75,6 +77,10 @@ RunContext prepare_run(const RunParameters& parameters, std::optional<std::uint6
   run.f = prepare_forces(run.p, run.c);
   run.seed = seed;
   run.free_zones = contact_zones_for(run.p, run.c.KAPPA, 0.0);
+  if (run.p.SCOV > 0) {
+    run.lattice = collector_lattice(run.p.AG, run.p.HETMODE, run.p.SCOV, run.p.RHET0,
+                                    run.p.RHET1, run.p.RHET2);
+  }
   return run;
 }
 

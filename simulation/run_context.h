@@ -10,6 +10,7 @@
 #include "forces/edl.h"
 #include "forces/short_range.h"
 #include "forces/vdw.h"
+#include "surface/hettrack.h"
 
 namespace colloidsim {
 
@@ -22,6 +23,9 @@ struct PreparedForces {
   EdlPrepared edl_particle_het;    // ZETACST with ZETAHETP
   EdlPrepared edl_collector_het;   // ZETAHET with ZETAPST
   EdlPrepared edl_both_het;        // ZETAHET with ZETAHETP
+  // The four pairings share the decay of a gap: its exponent is decided
+  // against the lowest of their flush exponents.
+  double EDL_ZERO_BELOW = 0;
   AbPrepared ab;
   BornPrepared born;
   StericPrepared ste;
@@ -55,6 +59,7 @@ struct RunContext {
   PreparedForces f;
   std::optional<std::uint64_t> seed;  // --seed N
   ContactZones free_zones;             // without contact (ACONT = 0)
+  CollectorLattice lattice;            // of the collector heterodomains (SCOV > 0)
 };
 
 // FORCEDIFF's amplitude for the time step DT, from the run's cache when DT is

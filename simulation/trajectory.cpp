@@ -349,7 +349,10 @@ void time_step(const RunContext& run, ParticleRun& pr, RecordObserver* observer)
   s.DEF = span == 0 ? 0.0 : (c.DEFMAX * (undeformed - q)) / span;
   if (s.DEF > c.DEFMAX) s.DEF = c.DEFMAX;
   if (s.DEF < 0) s.DEF = 0;
-  s.ACONT = p.BETA * std::sqrt((2.0 * p.AP) * s.DEF - s.DEF * s.DEF);
+  // Without contact the radicand is a zero (of either sign), its own square
+  // root.
+  const double radicand = (2.0 * p.AP) * s.DEF - s.DEF * s.DEF;
+  s.ACONT = p.BETA * (radicand == 0 ? radicand : std::sqrt(radicand));
   contact_zones(run, s);
   s.H = (((s.R - p.AG) - p.AP) + s.DEF) - q;
   s.ENX = dx / s.R;

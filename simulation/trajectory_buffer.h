@@ -31,17 +31,21 @@ class TrajectoryBuffer {
  public:
   static constexpr int ROWS = 50000;
 
-  TrajectoryBuffer() : rows_(ROWS) {}
+  // Room for every row is taken at once, but a row is only written when it
+  // is recorded: a particle that records few rows touches little memory,
+  // and no row is filled twice.
+  TrajectoryBuffer() { rows_.reserve(ROWS); }
 
-  // Back to an empty buffer: record index 1, wrap index 1.
+  // Back to an empty buffer: record index 1, wrap index 1, no rows.
   void reset() {
+    rows_.clear();
     record_index_ = 1;
     wrap_index_ = 1;
   }
 
   // Stores a row at the record index, then advances it with the wrap rule.
   void store(const TrajectoryRow& row) {
-    rows_[static_cast<std::size_t>(record_index_ - 1)] = row;
+    put(row);
     ++record_index_;
     if (record_index_ > ROWS) {
       ++wrap_index_;
@@ -53,16 +57,30 @@ class TrajectoryBuffer {
   // Stores the final state at the record index without advancing; returns its
   // index IREC.
   int store_final(const TrajectoryRow& row) {
-    rows_[static_cast<std::size_t>(record_index_ - 1)] = row;
+    put(row);
     return record_index_;
   }
 
   int record_index() const { return record_index_; }
   int wrap_index() const { return wrap_index_; }
+  // Rows stored since the last reset (at most ROWS); row(k) is defined for k
+  // from 1 to this count.
+  int rows_stored() const { return static_cast<int>(rows_.size()); }
   // Row k, counted from 1.
   const TrajectoryRow& row(int k) const { return rows_[static_cast<std::size_t>(k - 1)]; }
 
  private:
+  // Rows are recorded in order until the buffer is full, so the record index
+  // is either a row already stored or the next one.
+  void put(const TrajectoryRow& row) {
+    const auto i = static_cast<std::size_t>(record_index_ - 1);
+    if (i == rows_.size()) {
+      rows_.push_back(row);
+    } else {
+      rows_[i] = row;
+    }
+  }
+
   std::vector<TrajectoryRow> rows_;
   int record_index_ = 1;
   int wrap_index_ = 1;

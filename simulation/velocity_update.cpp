@@ -25,7 +25,9 @@ void fluid_velocity(const RunContext& run, double X, double Y, double Z, double 
   const RunConstants& c = run.c;
   if (R <= c.RB) {
     double VXH1 = 0, VYH1 = 0, VZH1 = 0;
-    HAPPELFF(X, Y, Z, run.p.AG, run.p.B, c.K1, c.K2, c.K3, c.K4, VXH1, VYH1, VZH1);
+    // The collector centre is the origin (XM0 = YM0 = ZM0 = 0), so R is the
+    // field's own sqrt(X^2 + Y^2 + Z^2).
+    HAPPELFF(X, Y, Z, R, run.p.AG, run.p.B, c.K1, c.K2, c.K3, c.K4, VXH1, VYH1, VZH1);
     UFX = run.p.VSUP * VXH1;
     UFY = run.p.VSUP * VYH1;
     UFZ = run.p.VSUP * VZH1;
@@ -44,9 +46,9 @@ void colloidal_forces(const RunContext& run, ParticleState& s, HeterodomainWeigh
   const bool heterodomains = p.SCOV > 0 || p.SCOVP > 0;
   if (heterodomains) het.follow_particle(run, s, lay_out);
 
-  const EdlDecay decay = edl_decay(f.edl_base, s.H);
+  const EdlDecay decay = edl_decay(f.edl_base, s.H, f.EDL_ZERO_BELOW);
   if (heterodomains && s.REGIME > 1) {
-    const ZoiWeights w = het.weights(run, s, s.HETTYPE);
+    const ZoiWeights w = het.weights(run, s.HETTYPE);
     s.AFRACT = w.AFRACT;
     s.FEDL = weighted_double_layer(f, decay, s.NASP, w);
   } else {

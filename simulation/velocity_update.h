@@ -21,7 +21,10 @@ void update_forces_and_velocity(const RunContext& run, ParticleState& s, Heterod
                                 RandomStream& stream);
 
 // Fluid velocity at the particle centre (m/s): the Happel field inside the
-// cell, the uniform approach flow (0, 0, -VSUP) outside it.
+// cell (R <= RB), the uniform approach flow (0, 0, -VSUP) outside it. Inside
+// the cell R must be the distance of (X, Y, Z) from the collector centre, as
+// a time step leaves it (a move that is put back keeps an R outside the
+// cell); the field takes it rather than a square root of its own.
 void fluid_velocity(const RunContext& run, double X, double Y, double Z, double R, double& UFX,
                     double& UFY, double& UFZ);
 

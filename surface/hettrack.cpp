@@ -106,33 +106,45 @@ std::int64_t collector_cluster_count(double AG, std::int32_t HETMODE, double SCO
   return collector_lattice(AG, HETMODE, SCOV, RHET0, RHET1, RHET2).NCL;
 }
 
-void HETTRACK(double X, double Y, double Z, double XM0, double YM0, double ZM0, double AG,
-              double /*RZOI*/, std::int32_t HETMODE, double SCOV, double RHET0, double RHET1,
-              double RHET2, HetTable& XHET, HetTable& YHET, HetTable& ZHET, HetTable& RHET) {
+std::int64_t ring_under(const CollectorLattice& lattice, double TP) {
+  return lattice_integer_part(round_half_away(TP / lattice.DTHETA)) + 1;
+}
+
+LatticeRing lattice_ring(const CollectorLattice& lattice, double AG, std::int64_t ITHETA) {
+  LatticeRing ring;
+  ring.ITHETA = ITHETA;
+  ring.pole = ITHETA == 1 || ITHETA == lattice.NLAT;
+  if (ring.pole) return ring;
+  ring.TC = (ITHETA - 1) * lattice.DTHETA;
+  ring.RC = AG * std::sin(ring.TC);
+  std::int64_t NPHI = lattice_integer_part(round_half_away(((PI + PI) * ring.RC) / lattice.DS));
+  if (NPHI < 3) NPHI = 3;
+  ring.DPHI = static_cast<float>((PI + PI) / NPHI);
+  // Neighbouring rings are staggered by a tenth of the site spacing.
+  ring.PHI0 = ITHETA % 2 == 0 ? RING_STAGGER * ring.DPHI : -(RING_STAGGER * ring.DPHI);
+  return ring;
+}
+
+std::int64_t site_on_ring(const LatticeRing& ring, double PP) {
+  if (ring.pole) return 0;
+  const double J = round_half_away((PP - ring.PHI0) / ring.DPHI);
+  return lattice_integer_part(J);
+}
+
+void cluster_at(const CollectorLattice& lattice, const LatticeRing& ring, std::int64_t site,
+                double XM0, double YM0, double ZM0, double AG, std::int32_t HETMODE,
+                double RHET0, double RHET1, double RHET2, HetTable& XHET, HetTable& YHET,
+                HetTable& ZHET, HetTable& RHET) {
   int n1 = 0;
   int n2 = 0;
   if (!satellite_counts(HETMODE, n1, n2)) return;
-  const CollectorLattice lattice = collector_lattice(AG, HETMODE, SCOV, RHET0, RHET1, RHET2);
   const double DTHETA = lattice.DTHETA;
   const Tables out{XHET, YHET, ZHET, RHET};
 
-  const double DX = X - XM0;
-  const double DY = Y - YM0;
-  const double DZ = Z - ZM0;
-  const double D = std::sqrt(ipow<2>(DX) + ipow<2>(DY) + ipow<2>(DZ));
-  const double TP = std::acos(DZ / D);
-  const double RHO = std::sqrt(ipow<2>(DX) + ipow<2>(DY));
-  double PP = 0;
-  if (RHO != 0) {
-    PP = DY >= 0 ? std::acos(DX / RHO) : (PI + PI) - std::acos(DX / RHO);
-  }
-  // Ring 1 is the north pole, ring NLAT the south pole.
-  const std::int64_t ITHETA = lattice_integer_part(round_half_away(TP / DTHETA)) + 1;
-
-  if (ITHETA == 1 || ITHETA == lattice.NLAT) {
+  if (ring.pole) {
     // The cluster sits on the pole; its satellites are spread evenly in
     // azimuth one third of a ring spacing away.
-    const double T0 = ITHETA == 1 ? 0.0 : PI;
+    const double T0 = ring.ITHETA == 1 ? 0.0 : PI;
     const double DTH = ONE_THIRD * DTHETA;
     XHET[0] = XM0;
     YHET[0] = YM0;
@@ -163,16 +175,11 @@ void HETTRACK(double X, double Y, double Z, double XM0, double YM0, double ZM0, 
     return;
   }
 
-  // Band ring: the cluster sits on the nearest site of ring ITHETA.
-  const double TC = (ITHETA - 1) * DTHETA;
-  const double RC = AG * std::sin(TC);
-  std::int64_t NPHI = lattice_integer_part(round_half_away(((PI + PI) * RC) / lattice.DS));
-  if (NPHI < 3) NPHI = 3;
-  const float DPHI = static_cast<float>((PI + PI) / NPHI);
-  // Neighbouring rings are staggered by a tenth of the site spacing.
-  const float PHI0 = ITHETA % 2 == 0 ? RING_STAGGER * DPHI : -(RING_STAGGER * DPHI);
-  const double J = round_half_away((PP - PHI0) / DPHI);
-  double PC = DPHI * static_cast<float>(lattice_integer_part(J)) + PHI0;
+  // Band ring: the cluster sits on site `site` of the ring.
+  const double TC = ring.TC;
+  const double RC = ring.RC;
+  const float DPHI = ring.DPHI;
+  double PC = DPHI * static_cast<float>(site) + ring.PHI0;
   if (PC > PI + PI) {
     PC = (PI + PI) * (PC / (PI + PI) - lattice_integer_part(PC / (PI + PI)));
   }
@@ -220,6 +227,31 @@ void HETTRACK(double X, double Y, double Z, double XM0, double YM0, double ZM0, 
           azimuth2[step_index(NEIGHBOUR_B[g - 1])][step_index(NEIGHBOUR_B[k - 1])], RHET2, AG,
           XM0, YM0, ZM0);
   }
+}
+
+double particle_azimuth(double DX, double DY, double RHO) {
+  if (RHO == 0) return 0;
+  return DY >= 0 ? std::acos(DX / RHO) : (PI + PI) - std::acos(DX / RHO);
+}
+
+void HETTRACK(double X, double Y, double Z, double XM0, double YM0, double ZM0, double AG,
+              double /*RZOI*/, std::int32_t HETMODE, double SCOV, double RHET0, double RHET1,
+              double RHET2, HetTable& XHET, HetTable& YHET, HetTable& ZHET, HetTable& RHET) {
+  int n1 = 0;
+  int n2 = 0;
+  if (!satellite_counts(HETMODE, n1, n2)) return;
+  const CollectorLattice lattice = collector_lattice(AG, HETMODE, SCOV, RHET0, RHET1, RHET2);
+
+  const double DX = X - XM0;
+  const double DY = Y - YM0;
+  const double DZ = Z - ZM0;
+  const double D = std::sqrt(ipow<2>(DX) + ipow<2>(DY) + ipow<2>(DZ));
+  const double TP = std::acos(DZ / D);
+  const double RHO = std::sqrt(ipow<2>(DX) + ipow<2>(DY));
+  const double PP = particle_azimuth(DX, DY, RHO);
+  const LatticeRing ring = lattice_ring(lattice, AG, ring_under(lattice, TP));
+  cluster_at(lattice, ring, site_on_ring(ring, PP), XM0, YM0, ZM0, AG, HETMODE, RHET0, RHET1,
+             RHET2, XHET, YHET, ZHET, RHET);
 }
 
 }  // namespace colloidsim

@@ -38,6 +38,41 @@ CollectorLattice collector_lattice(double AG, std::int32_t HETMODE, double SCOV,
 std::int64_t collector_cluster_count(double AG, std::int32_t HETMODE, double SCOV, double RHET0,
                                      double RHET1, double RHET2);
 
+// The steps of HETTRACK, for a caller that keeps what does not change: the
+// lattice for a run, a ring for its index, a cluster for its site.
+//
+// Ring ITHETA (1 the north pole, NLAT the south pole) under the polar angle
+// TP (rad) of the particle centre.
+std::int64_t ring_under(const CollectorLattice& lattice, double TP);
+
+// A ring of the lattice: a pole, or a band ring at polar angle TC (rad) and
+// of radius RC (m) whose sites are DPHI apart from the azimuth PHI0 (rad,
+// single precision; neighbouring rings are staggered).
+struct LatticeRing {
+  std::int64_t ITHETA = 0;
+  bool pole = false;
+  double TC = 0;
+  double RC = 0;
+  float DPHI = 0;
+  float PHI0 = 0;
+};
+LatticeRing lattice_ring(const CollectorLattice& lattice, double AG, std::int64_t ITHETA);
+
+// The site of the ring nearest to the particle azimuth PP (rad); 0 on a pole.
+std::int64_t site_on_ring(const LatticeRing& ring, double PP);
+
+// The particle azimuth from its offsets DX, DY from the collector axis and
+// RHO = sqrt(DX^2 + DY^2): acos(DX / RHO), or 2 pi less that for DY < 0; 0
+// on the axis.
+double particle_azimuth(double DX, double DY, double RHO);
+
+// The cluster at site `site` of `ring`: entries 1..HETMODE of the tables, as
+// HETTRACK describes them. It depends on the ring and the site alone.
+void cluster_at(const CollectorLattice& lattice, const LatticeRing& ring, std::int64_t site,
+                double XM0, double YM0, double ZM0, double AG, std::int32_t HETMODE,
+                double RHET0, double RHET1, double RHET2, HetTable& XHET, HetTable& YHET,
+                HetTable& ZHET, HetTable& RHET);
+
 // The cluster under the particle centre (X, Y, Z), collector centre at
 // (XM0, YM0, ZM0), collector radius AG (m). HETMODE (1, 5, 9 or 73) is both
 // the layout and the number of heterodomains per cluster: entry 1 is the

@@ -72,9 +72,13 @@ TEST(PreparedForms, DoubleLayerIsBitIdenticalAlsoWithSharedDecay) {
                                       in.AP, in.ASP, RMODE, PI));
         }
       }
+      // The shared decay decides its exponent against the lowest flush
+      // exponent of the four, as the run's prepared forces do.
+      double zero_below = pairs[0].ZERO_BELOW;
+      for (const EdlPrepared& pair : pairs) zero_below = std::fmin(zero_below, pair.ZERO_BELOW);
       for (double NASP : {0.0, 3.0, 17.5}) {
         for (double H : gaps(in.ASP)) {
-          const EdlDecay decay = edl_decay(pairs[0], H);
+          const EdlDecay decay = edl_decay(pairs[0], H, zero_below);
           for (int k = 0; k < 4; ++k) {
             double plain = 0.0, cached = 0.0, shared = 0.0;
             FORCEEDL(KAPPA, KB, ERE0, T, ZI, E_CHARGE, collector[k / 2], particle[k % 2], in.AG,

@@ -156,6 +156,31 @@ TEST(TrajectoryBuffer, WrapKeepsTheFirstRowsAndOverwritesFromRowTwo) {
   EXPECT_EQ(buffer.row(2).ISTEP, 50001);
   EXPECT_EQ(buffer.row(3).ISTEP, -1);
   EXPECT_EQ(buffer.row(4).ISTEP, 50000 + 3);
+  EXPECT_EQ(buffer.rows_stored(), TrajectoryBuffer::ROWS);
+}
+
+TEST(TrajectoryBuffer, TheNextParticleStartsEmptyAndReadsOnlyItsOwnRows) {
+  TrajectoryBuffer buffer;
+  TrajectoryRow row;
+  for (int i = 1; i <= 1000; ++i) {
+    row.ISTEP = i;
+    row.X = 1.0;
+    buffer.store(row);
+  }
+  EXPECT_EQ(buffer.rows_stored(), 1000);
+  buffer.reset();
+  EXPECT_EQ(buffer.rows_stored(), 0);
+  EXPECT_EQ(buffer.record_index(), 1);
+  TrajectoryRow fresh;
+  fresh.ISTEP = 7;
+  buffer.store(fresh);
+  fresh.ISTEP = 8;
+  EXPECT_EQ(buffer.store_final(fresh), 2);
+  // Every row the file layout will read is this particle's, fully written.
+  EXPECT_EQ(buffer.rows_stored(), 2);
+  EXPECT_EQ(buffer.row(1).ISTEP, 7);
+  EXPECT_EQ(buffer.row(2).ISTEP, 8);
+  EXPECT_EQ(buffer.row(2).X, 0.0);
 }
 
 }  // namespace

@@ -158,7 +158,7 @@ TEST(HeterodomainWeighting, ParticleHeterodomainsAloneOverTheCollectorBase) {
     s.HETTYPE = 0;
     colloidal_forces(run, s, het, false);
     std::int32_t HETTYPE = 0;
-    const ZoiWeights w = het.weights(run, s, HETTYPE);
+    const ZoiWeights w = het.weights(run, HETTYPE);
     ASSERT_GT(w.W_P, 0.0) << "no particle heterodomain in the zone at theta " << at.theta;
     EXPECT_EQ(w.W_C, 0.0);
     EXPECT_EQ(w.W_PC, 0.0);
@@ -257,7 +257,7 @@ TEST(HeterodomainWeighting, CollectorHeterodomainCoversAKnownPartOfTheZone) {
     ParticleState s = state_over_pole(run, c.d, 0.7, 2e-8);
     colloidal_forces(run, s, het, true);
     std::int32_t HETTYPE = 0;
-    const ZoiWeights w = het.weights(run, s, HETTYPE);
+    const ZoiWeights w = het.weights(run, HETTYPE);
     EXPECT_TRUE(RelNear(w.W_C, c.W_C, 1e-6)) << "d = " << c.d;
     EXPECT_EQ(w.W_P, 0.0);
     EXPECT_EQ(w.W_PC, 0.0);
@@ -453,7 +453,7 @@ TEST(HeterodomainWeighting, AzimuthStaysFiniteOverTheXzPlane) {
     het.follow_particle(run, s, true);
     EXPECT_EQ(het.PHI(), sign > 0 ? 0.0 : std::acos(-1.0));
     std::int32_t HETTYPE = 0;
-    const ZoiWeights w = het.weights(run, s, HETTYPE);
+    const ZoiWeights w = het.weights(run, HETTYPE);
     EXPECT_TRUE(std::isfinite(w.AFRACT) && std::isfinite(w.W_0));
   }
 }
@@ -641,6 +641,27 @@ class Positions {
     for (double e : {1e-9, 1e-5}) out.push_back(state_along(run_, a.at(hi * (1 + e)), H));
   }
 
+  // A walk of small steps at one gap, several per lattice site, so that
+  // consecutive positions share their ring and site and then cross into the
+  // next ones, as a moving particle's do. start: a unit vector, or a random
+  // one when zero.
+  void add_walk(std::vector<ParticleState>& out, int steps, Vec start) {
+    Vec n = start.x == 0 && start.y == 0 && start.z == 0 ? direction() : normalised(start);
+    const double H = gap();
+    const double spacing = run_.lattice.DS > 0 ? run_.lattice.DS : 1e-6;
+    const double length = 0.15 * spacing / run_.p.AG;
+    double heading = 2 * std::numbers::pi * uniform();
+    for (int k = 0; k < steps; ++k) {
+      const Vec t1 = normalised(std::fabs(n.z) < 0.9 ? Vec{-n.y, n.x, 0} : Vec{0, -n.z, n.y});
+      const Vec t2 = {n.y * t1.z - n.z * t1.y, n.z * t1.x - n.x * t1.z, n.x * t1.y - n.y * t1.x};
+      const double c = std::cos(heading) * length, s = std::sin(heading) * length;
+      n = normalised({n.x + c * t1.x + s * t2.x, n.y + c * t1.y + s * t2.y,
+                      n.z + c * t1.z + s * t2.z});
+      heading += 0.6 * (uniform() - 0.5);
+      out.push_back(state_along(run_, n, H));
+    }
+  }
+
  private:
   Vec direction() {
     const double cos_theta = 2 * uniform() - 1;
@@ -723,6 +744,11 @@ TEST(HeterodomainWeighting, EveryShortcutMatchesTheFullComputationBitForBit) {
           random.add_rim(positions);
       }
     }
+    // Walks anywhere and across both poles: the ring and the cluster of the
+    // latest site are kept from step to step.
+    for (const Vec start : {Vec{0, 0, 0}, Vec{0, 0, 0}, Vec{1e-3, 2e-3, 1}, Vec{-2e-3, 1e-3, -1}}) {
+      random.add_walk(positions, config.draws / 4, start);
+    }
 
     const std::string label = "HETMODE " + std::to_string(config.HETMODE) + ", SCOV " +
                               std::to_string(config.SCOV) + ", SCOVP " +
@@ -734,7 +760,7 @@ TEST(HeterodomainWeighting, EveryShortcutMatchesTheFullComputationBitForBit) {
       s.HETTYPE = HETTYPE;
       colloidal_forces(run, s, het, false);
       std::int32_t weights_HETTYPE = HETTYPE;
-      const ZoiWeights w = het.weights(run, s, weights_HETTYPE);
+      const ZoiWeights w = het.weights(run, weights_HETTYPE);
       const FullComputation::Result r = full.at(run, s, HETTYPE);
 
       const bool same = same_bits(w.W_P, r.W_P) && same_bits(w.W_C, r.W_C) &&

@@ -14,6 +14,7 @@
 #include "random/seeding.h"
 #include "simulation/run_context.h"
 #include "simulation/trajectory.h"
+#include "simulation/velocity_update.h"
 #include "tests/support.h"
 
 namespace colloidsim {
@@ -176,6 +177,34 @@ TEST(Integrator, NoAdhesionAndNoBornRepulsionGiveNoDeformationRatherThanNaN) {
     EXPECT_EQ(pr->s.DEF, 0.0);
   }
   EXPECT_EQ(pr->s.ATTACHK, 2);  // the perfect sink of the example
+}
+
+// The fluid velocity takes the step's centre distance R instead of its own
+// square root: after every step of whole particles inside the cell, R is
+// bit for bit sqrt(X^2 + Y^2 + Z^2) and the field the same as from the
+// position alone; a move put back at the cell boundary leaves R outside it.
+TEST(Integrator, TheStepsCentreDistanceIsTheFieldsOwn) {
+  const RunParameters p =
+      read_parameter_file(testing::source_path("examples/favorable/INPUT.IN")).parameters;
+  RunContext run = prepare_run(p, 1);
+  auto pr = std::make_unique<ParticleRun>();
+  long inside = 0;
+  for (std::int32_t IPART = 1; IPART <= 3; ++IPART) {
+    seed_from_option(pr->stream, 1, IPART);
+    start_particle(run, *pr, IPART, nullptr);
+    for (int n = 0; n < 20000 && pr->s.ATTACHK == 0; ++n) {
+      time_step(run, *pr, nullptr);
+      const ParticleState& s = pr->s;
+      if (!(s.R <= run.c.RB)) continue;
+      ++inside;
+      ASSERT_EQ(s.R, std::sqrt(s.X * s.X + s.Y * s.Y + s.Z * s.Z)) << IPART << " " << n;
+      double u[3], v[3];
+      fluid_velocity(run, s.X, s.Y, s.Z, s.R, u[0], u[1], u[2]);
+      HAPPELFF(s.X, s.Y, s.Z, p.AG, p.B, run.c.K1, run.c.K2, run.c.K3, run.c.K4, v[0], v[1], v[2]);
+      for (int k = 0; k < 3; ++k) ASSERT_EQ(u[k], p.VSUP * v[k]);
+    }
+  }
+  EXPECT_GT(inside, 30000);
 }
 
 }  // namespace
