@@ -1,17 +1,34 @@
-// Parameter files for the whole-run tests: the favorable example with named
-// values changed.
+// Whole-run tests: the program run in a directory, and parameter files made
+// from the favorable example with named values changed.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "driver/program.h"
 #include "tests/support.h"
 
 namespace colloidsim::testing {
+
+// The program run in-process in dir: exit status, standard output, standard error.
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+inline Outcome run_in(const std::filesystem::path& dir, const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  Outcome o;
+  o.status = run_program(args, dir, out, err);
+  o.out = out.str();
+  o.err = err.str();
+  return o;
+}
 
 // The favorable example's text with each named value replaced. NPART,
 // ATTMODE and CLUSTER stand on line 7; each later group has four lines

@@ -12,21 +12,12 @@ namespace colloidsim {
 namespace {
 
 using testing::fresh_directory;
+using testing::Outcome;
+using testing::run_in;
 using testing::input_with;
 using testing::read_text;
 using testing::source_path;
 using testing::write_text;
-
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome run(const std::vector<std::string>& args, const std::filesystem::path& dir) {
-  std::ostringstream out, err;
-  const int status = run_program(args, dir, out, err);
-  return {status, out.str(), err.str()};
-}
 
 std::size_t file_count(const std::filesystem::path& dir) {
   std::size_t n = 0;
@@ -68,7 +59,7 @@ TEST(Program, BadInputGivesOneMessageStatusOneAndNoFile) {
     const auto dir = fresh_directory(std::string("program-") + c.name);
     if (c.input) write_text(dir / "INPUT.IN", *c.input);
     const std::size_t before = file_count(dir);
-    const Outcome o = run(c.args, dir);
+    const Outcome o = run_in(dir, c.args);
     EXPECT_EQ(o.status, 1) << c.name;
     EXPECT_EQ(o.err, c.message) << c.name;
     EXPECT_EQ(o.out, "") << c.name;
@@ -147,7 +138,7 @@ TEST(Program, InputThatWouldHangOrEndInNaNIsRefusedBeforeAnyFile) {
     write_text(dir / "INPUT.IN", input_with(c.values));
     if (!c.restart_records.empty()) write_text(dir / "FLUXATT.IN", restart_file(c.restart_records));
     const std::size_t before = file_count(dir);
-    const Outcome o = run(c.args, dir);
+    const Outcome o = run_in(dir, c.args);
     EXPECT_EQ(o.status, 1);
     for (const char* word : c.words) EXPECT_NE(o.err.find(word), std::string::npos) << o.err;
     EXPECT_EQ(file_count(dir), before) << "a file was written";
@@ -155,7 +146,7 @@ TEST(Program, InputThatWouldHangOrEndInNaNIsRefusedBeforeAnyFile) {
 }
 
 TEST(Program, HelpListsEveryOption) {
-  const Outcome o = run({"--help"}, fresh_directory("program-help"));
+  const Outcome o = run_in(fresh_directory("program-help"), {"--help"});
   EXPECT_EQ(o.status, 0);
   for (const char* option :
        {"--seed N", "--threads N, -j N", "--resume", "--quiet", "--help, -h", "--version"}) {
@@ -164,7 +155,7 @@ TEST(Program, HelpListsEveryOption) {
   // -h is --help, even where an INPUT.IN would start a run.
   const auto dir = fresh_directory("program-h");
   write_text(dir / "INPUT.IN", read_text(source_path("examples/favorable/INPUT.IN")));
-  const Outcome h = run({"-h", "--seed", "1"}, dir);
+  const Outcome h = run_in(dir, {"-h", "--seed", "1"});
   EXPECT_EQ(h.status, 0);
   EXPECT_EQ(h.out, o.out);
   EXPECT_EQ(file_count(dir), 1u);
@@ -179,8 +170,8 @@ TEST(Program, ArgumentsOfTheOneParticleModeAreIgnoredWithAWarningInTheOther) {
   const auto with = fresh_directory("program-ignored-arguments");
   write_text(plain / "INPUT.IN", input);
   write_text(with / "INPUT.IN", input);
-  const Outcome a = run({"--seed", "3"}, plain);
-  const Outcome b = run({"5", "--seed", "3", "2"}, with);
+  const Outcome a = run_in(plain, {"--seed", "3"});
+  const Outcome b = run_in(with, {"5", "--seed", "3", "2"});
   EXPECT_EQ(a.status, 0);
   EXPECT_EQ(b.status, 0);
   EXPECT_EQ(a.out, b.out);  // the console lines, and nothing else

@@ -38,20 +38,12 @@ using testing::source_path;
 using testing::split_lines;
 using testing::write_text;
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
+using testing::Outcome;
 
 Outcome run_in(const fs::path& dir, const std::string& input,
                const std::vector<std::string>& args) {
   write_text(dir / "INPUT.IN", input);
-  std::ostringstream out, err;
-  Outcome o;
-  o.status = run_program(args, dir, out, err);
-  o.out = out.str();
-  o.err = err.str();
-  return o;
+  return testing::run_in(dir, args);
 }
 
 // The files a run wrote: every file of the directory but its inputs.

@@ -24,6 +24,8 @@ namespace colloidsim {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Outcome;
+using testing::run_in;
 using Files = std::map<std::string, std::string>;
 using testing::fresh_directory;
 using testing::input_with;
@@ -43,20 +45,6 @@ Files files_of(const fs::path& dir) {
 std::string fast_input(int npart) {
   return input_with({{"NPART", std::to_string(npart)}, {"VSUP", "4.0e-4"}, {"RLIM", "2.0e-5"},
                      {"TTIME", "4"}, {"NOUT", "0"}});
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
-
-Outcome run_in(const fs::path& dir, const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  Outcome o;
-  o.status = run_program(args, dir, out, err);
-  o.out = out.str();
-  o.err = err.str();
-  return o;
 }
 
 // The program in dir as a child process, its standard output going to

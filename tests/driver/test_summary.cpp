@@ -17,26 +17,14 @@ namespace colloidsim {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Outcome;
+using testing::run_in;
 using testing::favorable_parameters;
 using testing::flux_row;
 using testing::fresh_directory;
 using testing::read_text;
 using testing::RelNear;
 using testing::write_text;
-
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
-
-Outcome program(const std::vector<std::string>& args, const fs::path& dir) {
-  std::ostringstream out, err;
-  Outcome o;
-  o.status = run_program(args, dir, out, err);
-  o.out = out.str();
-  o.err = err.str();
-  return o;
-}
 
 // Ten finished particles of twelve (5 and 12 missing). Fates: 1 1 1 2 2 3 4 5
 // 5 6, so EX 3, ATT 4 (2, 2, 4, 6), REM 3. The attached particles end at
@@ -150,7 +138,7 @@ TEST(Summary, KnownFatesGiveHandComputedCountsIntervalsAndEfficiency) {
   EXPECT_EQ(s.attachment_angle, bins);
 
   // The same numbers through the command, as text and as JSON.
-  const Outcome text = program({"summary", dir.string()}, ".");
+  const Outcome text = run_in(".", {"summary", dir.string()});
   EXPECT_EQ(text.status, 0);
   EXPECT_EQ(text.err, "");
   for (const char* line :
@@ -162,7 +150,7 @@ TEST(Summary, KnownFatesGiveHandComputedCountsIntervalsAndEfficiency) {
         "   40 -  50 deg        1\n"}) {
     EXPECT_NE(text.out.find(line), std::string::npos) << line << "in\n" << text.out;
   }
-  const Outcome json = program({"summary", "--json", dir.string()}, ".");
+  const Outcome json = run_in(".", {"summary", "--json", dir.string()});
   EXPECT_EQ(json.status, 0);
   // Every key is checked by the Python tests, which read the object.
   for (const char* key : {"\"layout\": \"all-particles\"", "\"missing_ranges\": [[5, 5], [12, 12]]",
@@ -222,15 +210,15 @@ TEST(Summary, NoRunMixedRunsAndBrokenRowsGiveOneMessageAndStatusOne) {
        "(see colloidsim summary --help)\n"},
   };
   for (const Case& c : cases) {
-    const Outcome o = program(c.args, ".");
+    const Outcome o = run_in(".", c.args);
     EXPECT_EQ(o.status, 1) << c.args[1];
     EXPECT_EQ(o.err, c.message);
     EXPECT_EQ(o.out, "");
   }
-  const Outcome help = program({"summary", "--help"}, ".");
+  const Outcome help = run_in(".", {"summary", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("eta = f (RLIM/AG)^2 (VSUP + v_s)/VSUP"), std::string::npos);
-  EXPECT_NE(program({"--help"}, ".").out.find("colloidsim summary [DIR] [--json]"),
+  EXPECT_NE(run_in(".", {"--help"}).out.find("colloidsim summary [DIR] [--json]"),
             std::string::npos);
 }
 
@@ -242,7 +230,7 @@ TEST(Summary, BothExamplesReadBackByteForByteAlsoAsNumberedFiles) {
     const fs::path dir = fresh_directory(std::string("summary-example-") + example);
     write_text(dir / "INPUT.IN",
                read_text(testing::source_path(std::string("examples/") + example + "/INPUT.IN")));
-    ASSERT_EQ(program({"--seed", "1"}, dir).status, 0);
+    ASSERT_EQ(run_in(dir, {"--seed", "1"}).status, 0);
     const RunFiles run = read_run_files(dir);
     ASSERT_TRUE(run.problems.empty()) << describe(run.problems.front());
     EXPECT_EQ(run.finished(), 10u);
@@ -260,7 +248,7 @@ TEST(Summary, BothExamplesReadBackByteForByteAlsoAsNumberedFiles) {
       }
       EXPECT_EQ(text, read_text(dir / file.name)) << example << " " << file.name;
     }
-    const Outcome summary = program({"summary", dir.string()}, ".");
+    const Outcome summary = run_in(".", {"summary", dir.string()});
     EXPECT_EQ(summary.status, 0) << summary.err;
     if (std::string(example) != "favorable") continue;
 
@@ -272,8 +260,8 @@ TEST(Summary, BothExamplesReadBackByteForByteAlsoAsNumberedFiles) {
     testing::write_numbered_run(numbered, head, rows);
     // Particle 7 as a one-particle run writes the same three files.
     write_text(numbered / "INPUT.IN", testing::input_with({{"CLUSTER", "1"}}));
-    ASSERT_EQ(program({"--seed", "1", "10", "7"}, numbered).status, 0);
-    const Outcome numbered_summary = program({"summary", numbered.string()}, ".");
+    ASSERT_EQ(run_in(numbered, {"--seed", "1", "10", "7"}).status, 0);
+    const Outcome numbered_summary = run_in(".", {"summary", numbered.string()});
     EXPECT_EQ(numbered_summary.status, 0) << numbered_summary.err;
     // Equal but for the directory and the files line.
     const auto body = [](const std::string& text) {
