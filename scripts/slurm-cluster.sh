@@ -69,7 +69,7 @@ fi
 host=$(hostname -s)
 cat > "$dir/slurm.conf" << CONF
 ClusterName=colloidsim
-SlurmctldHost=$host
+SlurmctldHost=$host(127.0.0.1)
 SlurmUser=root
 SlurmdUser=root
 SlurmctldPort=16817
@@ -91,7 +91,7 @@ SlurmctldPidFile=$dir/slurmctld.daemon.pid
 SlurmdPidFile=$dir/slurmd.daemon.pid
 SlurmctldLogFile=$dir/slurmctld.log
 SlurmdLogFile=$dir/slurmd.log
-NodeName=$host CPUs=$(nproc) State=UNKNOWN
+NodeName=$host NodeAddr=127.0.0.1 CPUs=$(nproc) State=UNKNOWN
 PartitionName=debug Nodes=ALL Default=YES MaxTime=INFINITE State=UP
 CONF
 echo "export SLURM_CONF=$dir/slurm.conf" > "$dir/env"
