@@ -1,8 +1,8 @@
 #include "driver/summary_command.h"
 
 #include "common/input_error.h"
-#include "io/run_files.h"
-#include "io/run_summary.h"
+#include "analysis/run_files.h"
+#include "analysis/run_summary.h"
 
 namespace colloidsim {
 

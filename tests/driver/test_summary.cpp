@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/program.h"
-#include "io/run_summary.h"
+#include "analysis/run_summary.h"
 #include "tests/constructed_run.h"
 #include "tests/run_inputs.h"
 

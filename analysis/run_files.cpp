@@ -1,4 +1,4 @@
-#include "io/run_files.h"
+#include "analysis/run_files.h"
 
 #include <algorithm>
 #include <cerrno>

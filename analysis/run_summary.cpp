@@ -1,4 +1,4 @@
-#include "io/run_summary.h"
+#include "analysis/run_summary.h"
 
 #include <algorithm>
 #include <charconv>
