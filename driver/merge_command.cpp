@@ -10,7 +10,7 @@
 #include "io/file_names.h"
 #include "io/output_file.h"
 #include "io/output_records.h"
-#include "io/run_files.h"
+#include "analysis/run_files.h"
 
 namespace colloidsim {
 
@@ -52,54 +52,15 @@ Ranges blocks_of(const Ranges& ranges, std::int64_t size) {
   return blocks;
 }
 
-// The arguments of a subcommand: at most one directory, and the options
-// given; a value option takes the next argument.
-struct Arguments {
-  std::string directory = ".";
-  std::vector<std::string> flags;
-  std::vector<std::pair<std::string, std::string>> values;
-  bool help = false;
-};
-
-Arguments parse(const std::vector<std::string>& args, const std::vector<std::string>& flags,
-                const std::vector<std::string>& value_options, const char* command) {
-  Arguments a;
-  bool directory = false;
-  const std::string see = std::string("see colloidsim ") + command + " --help";
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      a.help = true;
-    } else if (std::find(flags.begin(), flags.end(), arg) != flags.end()) {
-      a.flags.push_back(arg);
-    } else if (std::find(value_options.begin(), value_options.end(), arg) != value_options.end()) {
-      if (i + 1 == args.size()) throw InputError("command line", 0, arg, "no value", "a value (" + see + ")");
-      a.values.push_back({arg, args[++i]});
-    } else if (arg.rfind("-", 0) == 0) {
-      throw InputError("command line", 0, "", "the unknown option " + quoted_value(arg), "an option of " + see);
-    } else if (directory) {
-      throw InputError("command line", 0, "", quoted_value(arg) + " after the directory",
-                       "one run directory (" + see + ")");
-    } else {
-      a.directory = arg;
-      directory = true;
-    }
+// Whether dir holds a numbered flux file (a VORNEKFLUX*.n.OUT).
+bool has_numbered_files(const std::filesystem::path& dir, const std::string& shown) {
+  std::error_code error;
+  bool any = false;
+  for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+    any = any || entry.path().filename().string().rfind("VORNEKFLUX", 0) == 0;
   }
-  return a;
-}
-
-// A count from 1 to 2^31 - 1 given to option.
-std::int64_t count_value(const std::string& option, const std::string& text) {
-  std::int64_t value = 0;
-  bool ok = !text.empty() && text.size() <= 10;
-  for (const char c : text) {
-    ok = ok && c >= '0' && c <= '9';
-    if (ok) value = value * 10 + (c - '0');
-  }
-  if (!ok || value < 1 || value > INT32_MAX) {
-    throw InputError("command line", 0, option, quoted_value(text), "a whole number of at least 1");
-  }
-  return value;
+  if (error) throw InputError(shown, "cannot list the directory (" + error.message() + ")");
+  return any;
 }
 
 // Every problem of the numbered files, one per line.
@@ -123,12 +84,31 @@ std::string merge_usage_text() {
          "\n"
          "Every numbered file must carry the same echo, hold whole rows, and every\n"
          "particle must have one row in one family; otherwise every problem is\n"
-         "listed, the exit status is 1 and nothing is written.\n"
-         "\n"
-         "Options:\n"
-         "  --allow-missing  merge the particles that are there and list the\n"
-         "                   missing ones on standard error\n"
-         "  --help           show this text and exit\n";
+         "listed, the exit status is 1 and nothing is written.\n";
+}
+
+void define_merge_options(OptionSet& options, MergeArguments& a) {
+  options.positional("DIR", a.positional)
+      .flag("--allow-missing", a.allow_missing,
+            "merge the particles that are there and list the\n"
+            "missing ones on standard error")
+      .footer("\n"
+              "Exit status: 0 once the three files are written; 1 with every problem\n"
+              "listed on standard error and nothing written.\n");
+}
+
+void define_missing_options(OptionSet& options, MissingArguments& a) {
+  options.positional("DIR", a.positional)
+      .value("--block-size", "B", a.block_size, read_count, "a whole number of at least 1",
+             "list instead the blocks of B particles (block k holds\n"
+             "particles (k-1) B + 1 .. k B) that hold a missing\n"
+             "particle, as one list for sbatch --array: 3,7-9")
+      .value("--npart", "N", a.npart, read_count, "a whole number of at least 1",
+             "the run's particle count, when no numbered file is there\n"
+             "yet or to check against")
+      .footer("\n"
+              "Exit status: 0 after the list (empty when nothing is missing); 1 when DIR\n"
+              "cannot be listed or --npart differs from the numbered files' echo.\n");
 }
 
 std::string missing_usage_text() {
@@ -136,31 +116,19 @@ std::string missing_usage_text() {
          "\n"
          "Lists the particles of 1..NPART that have no numbered flux row in DIR\n"
          "(default: the working directory), as ranges A-B, one per line. NPART is\n"
-         "that of the numbered files' echo, or N.\n"
-         "\n"
-         "Options:\n"
-         "  --block-size B  list instead the blocks of B particles (block k holds\n"
-         "                  particles (k-1) B + 1 .. k B) that hold a missing\n"
-         "                  particle, as one list for sbatch --array: 3,7-9\n"
-         "  --npart N       the run's particle count, when no numbered file is there\n"
-         "                  yet or to check against\n"
-         "  --help          show this text and exit\n";
+         "that of the numbered files' echo, or N.\n";
 }
 
-int run_merge_command(const std::vector<std::string>& args, const std::filesystem::path& workdir,
-                      std::ostream& out, std::ostream& err) {
+int run_merge_command(const MergeArguments& a, const CommandContext& context) {
+  std::ostream& err = context.err;
   try {
-    const Arguments a = parse(args, {"--allow-missing"}, {}, "merge");
-    if (a.help) {
-      out << merge_usage_text();
-      return 0;
-    }
-    const bool allow_missing = !a.flags.empty();
-    const std::filesystem::path dir = workdir / a.directory;
+    const std::string shown = directory_argument(a.positional, "merge");
+    const bool allow_missing = a.allow_missing;
+    const std::filesystem::path dir = context.workdir / shown;
     const RunFiles run = read_run_files(dir, RunFileChoice::Numbered);
     const Ranges missing = missing_ranges(run);
     if (!run.problems.empty() || (!missing.empty() && !allow_missing)) {
-      std::string message = "colloidsim merge: " + a.directory + ": nothing written:\n";
+      std::string message = "colloidsim merge: " + shown + ": nothing written:\n";
       message += problems_text(run);
       if (!missing.empty()) {
         message += "  particles without a numbered flux row: " + ranges_text(missing, ", ") +
@@ -196,43 +164,30 @@ int run_merge_command(const std::vector<std::string>& args, const std::filesyste
   }
 }
 
-int run_missing_command(const std::vector<std::string>& args, const std::filesystem::path& workdir,
-                        std::ostream& out, std::ostream& err) {
+int run_missing_command(const MissingArguments& a, const CommandContext& context) {
+  std::ostream& out = context.out;
+  std::ostream& err = context.err;
   try {
-    const Arguments a = parse(args, {}, {"--block-size", "--npart"}, "missing");
-    if (a.help) {
-      out << missing_usage_text();
-      return 0;
-    }
-    std::optional<std::int64_t> block, npart;
-    for (const auto& [option, value] : a.values) {
-      (option == "--block-size" ? block : npart) = count_value(option, value);
-    }
-    const std::filesystem::path dir = workdir / a.directory;
+    const std::string shown = directory_argument(a.positional, "missing");
+    const std::optional<std::int64_t>& block = a.block_size;
+    const std::optional<std::int64_t>& npart = a.npart;
+    const std::filesystem::path dir = context.workdir / shown;
     Ranges missing;
-    std::error_code error;
-    bool any = false;
-    for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
-      any = any || entry.path().filename().string().rfind("VORNEKFLUX", 0) == 0;
-    }
-    if (error) {
-      throw InputError(a.directory, "cannot list the directory (" + error.message() + ")");
-    }
-    if (!any) {
+    if (!has_numbered_files(dir, shown)) {
       if (!npart) {
-        throw InputError(a.directory, 0, "", "no numbered flux file",
+        throw InputError(shown, 0, "", "no numbered flux file",
                          "the numbered files of a run, or --npart N");
       }
       missing.push_back({1, *npart});
     } else {
       const RunFiles run = read_run_files(dir, RunFileChoice::Numbered);
       if (npart && *npart != run.NPART) {
-        throw InputError(a.directory, 0, "--npart", std::to_string(*npart),
+        throw InputError(shown, 0, "--npart", std::to_string(*npart),
                          "the particle count of the numbered files' echo, " + std::to_string(run.NPART));
       }
       missing = missing_ranges(run);
       if (!run.problems.empty()) {
-        err << "colloidsim missing: " << a.directory
+        err << "colloidsim missing: " << shown
             << ": these files need a look (a particle whose row cannot be read counts as "
                "missing):\n"
             << problems_text(run);

@@ -57,94 +57,119 @@ int available_cpus() {
 
 namespace {
 
-int run_command(const std::vector<std::string>& args, const std::filesystem::path& workdir,
-                std::ostream& out, std::ostream& err, bool err_is_terminal) {
-  if (!args.empty() && args.front() == "summary") {
-    return run_summary_command({args.begin() + 1, args.end()}, workdir, out, err);
+// The subcommands: one registration each (name, its line in --help, its
+// usage text, its options, its run_X_command).
+std::vector<Subcommand> subcommands() {
+  return {
+      subcommand("summary", "report on a finished run", summary_usage_text(),
+                 define_summary_options, run_summary_command),
+      subcommand("merge", "flux files from numbered files", merge_usage_text(),
+                 define_merge_options, run_merge_command),
+      subcommand("missing", "particles still to run", missing_usage_text(),
+                 define_missing_options, run_missing_command),
+  };
+}
+
+// The particles the command line asks for, FIRST..LAST, when the file's
+// CLUSTER = 1; the numbers replace the file's NPART. With CLUSTER = 0 the
+// file decides, and numbers on the command line are refused.
+void read_particles(ParameterFile& file, const CommandLine& cl, std::int32_t& FIRST,
+                    std::int32_t& LAST) {
+  FIRST = LAST = 1;
+  if (file.parameters.CLUSTER == 1) {
+    read_particle_arguments(cl.positional, file.parameters.NPART, FIRST, LAST);
+    validate_particle_number(file.parameters.NPART, FIRST, LAST);
+    if (cl.resume) {
+      throw InputError("command line", 0, "--resume", "one-particle mode (CLUSTER = 1)",
+                       "an all-particles run (CLUSTER = 0) to continue");
+    }
+  } else if (!cl.positional.empty()) {
+    std::string shown;
+    for (const std::string& arg : cl.positional) shown += (shown.empty() ? "" : " ") + arg;
+    throw InputError("command line", 0, "", "the particle numbers " + quoted_value(shown),
+                     "none: INPUT.IN has CLUSTER = 0 (all particles), and the file's CLUSTER "
+                     "decides the mode (CLUSTER = 1 runs the particle or block the numbers give)");
   }
-  if (!args.empty() && args.front() == "merge") {
-    return run_merge_command({args.begin() + 1, args.end()}, workdir, out, err);
-  }
-  if (!args.empty() && args.front() == "missing") {
-    return run_missing_command({args.begin() + 1, args.end()}, workdir, out, err);
+}
+
+// The restart records of an ATTMODE = -1 run, checked; none otherwise.
+std::vector<RestartRecord> read_restart(const RunContext& run,
+                                        const std::filesystem::path& workdir) {
+  std::vector<RestartRecord> restart;
+  if (run.p.ATTMODE != -1) return restart;
+  const std::int32_t count = run.p.CLUSTER == 1 ? 1 : run.p.NPART;
+  RestartFile records(workdir / RESTART_FILE, count);
+  validate_restart_records(records, count, run.p, run.c);
+  for (std::int32_t k = 1; k <= count; ++k) restart.push_back(records.record(k));
+  return restart;
+}
+
+// The particles run, with a progress bar on a terminal.
+void run_with_progress(const RunContext& run, const RunRequest& request, const CommandLine& cl,
+                       const std::int64_t (&earlier)[3], const CommandContext& context) {
+  std::unique_ptr<ProgressBar> bar;
+  if (context.err_is_terminal && !cl.quiet) {
+    bar = std::make_unique<ProgressBar>(
+        context.err, request.last - request.first + 1 + (earlier[0] + earlier[1] + earlier[2]),
+        earlier);
+    bar->start();
   }
   try {
-    const CommandLine cl = parse_command_line(args);
-    if (cl.help) {
-      out << usage_text();
-      return 0;
-    }
-    if (cl.version) {
-      out << "colloidsim " << COLLOIDSIM_VERSION << "\n";
-      return 0;
-    }
-    // Everything is read and checked before the first file is created.
-    ParameterFile file = read_parameter_file(workdir / PARAMETER_FILE);
-    // One-particle mode: the command line's particle count replaces the
-    // file's, and a wrong particle number is reported before setup's scans.
-    std::int32_t FIRST = 1, LAST = 1;
-    if (file.parameters.CLUSTER == 1) {
-      read_particle_arguments(cl.positional, file.parameters.NPART, FIRST, LAST);
-      validate_particle_number(file.parameters.NPART, FIRST, LAST);
-      if (cl.resume) {
-        throw InputError("command line", 0, "--resume", "one-particle mode (CLUSTER = 1)",
-                         "an all-particles run (CLUSTER = 0) to continue");
-      }
-    }
-    validate_parameters(file);
-    const RunContext run = prepare(file, cl.seed);
-    std::vector<RestartRecord> restart;
-    if (run.p.ATTMODE == -1) {
-      const std::int32_t count = run.p.CLUSTER == 1 ? 1 : run.p.NPART;
-      RestartFile records(workdir / RESTART_FILE, count);
-      validate_restart_records(records, count, run.p, run.c);
-      for (std::int32_t k = 1; k <= count; ++k) restart.push_back(records.record(k));
-    }
-
-    RunRequest request;
-    request.threads = cl.threads.value_or(available_cpus());
-    if (!restart.empty()) request.restart = &restart;
-    std::int64_t earlier[3] = {0, 0, 0};
-    if (run.p.CLUSTER == 1) {
-      request.first = FIRST;
-      request.last = LAST;
-      request.numbered = true;
-    } else {
-      request.first = 1;
-      request.last = run.p.NPART;
-      if (cl.resume) {
-        const ResumePoint point = prepare_resume(run, workdir);
-        request.append = !point.fresh;
-        request.first = point.completed + 1;
-        for (int f = 0; f < 3; ++f) earlier[f] = point.rows[f];
-        if (request.first > request.last) {
-          err << "colloidsim: all " << run.p.NPART << " particles of the run are complete\n";
-          return 0;
-        }
-      }
-    }
-    if (run.p.CLUSTER == 0 && !cl.positional.empty()) {
-      std::string shown;
-      for (const std::string& arg : cl.positional) shown += (shown.empty() ? "" : " ") + arg;
-      err << "colloidsim: warning: the arguments " << quoted_value(shown)
-          << " are ignored: INPUT.IN has CLUSTER = 0 (all particles); the particle count and "
-             "number are read from the command line only when CLUSTER = 1\n";
-    }
-    std::unique_ptr<ProgressBar> bar;
-    if (err_is_terminal && !cl.quiet) {
-      bar = std::make_unique<ProgressBar>(err, request.last - request.first + 1 +
-                                                   (earlier[0] + earlier[1] + earlier[2]),
-                                          earlier);
-      bar->start();
-    }
-    try {
-      run_particles(run, request, workdir, out, bar.get());
-    } catch (...) {
-      if (bar) bar->stop();
-      throw;
-    }
+    run_particles(run, request, context.workdir, context.out, bar.get());
+  } catch (...) {
     if (bar) bar->stop();
+    throw;
+  }
+  if (bar) bar->stop();
+}
+
+// colloidsim without a subcommand: everything is read and checked before the
+// first file is created, then the particles run.
+int run_particles_command(const CommandLine& cl, const CommandContext& context) {
+  if (cl.version) {
+    context.out << "colloidsim " << COLLOIDSIM_VERSION << "\n";
     return 0;
+  }
+  ParameterFile file = read_parameter_file(context.workdir / PARAMETER_FILE);
+  std::int32_t FIRST = 1, LAST = 1;
+  read_particles(file, cl, FIRST, LAST);
+  validate_parameters(file);
+  const RunContext run = prepare(file, cl.seed);
+  const std::vector<RestartRecord> restart = read_restart(run, context.workdir);
+
+  RunRequest request;
+  request.threads = cl.threads.value_or(available_cpus());
+  if (!restart.empty()) request.restart = &restart;
+  request.first = run.p.CLUSTER == 1 ? FIRST : 1;
+  request.last = run.p.CLUSTER == 1 ? LAST : run.p.NPART;
+  request.numbered = run.p.CLUSTER == 1;
+  std::int64_t earlier[3] = {0, 0, 0};
+  if (run.p.CLUSTER == 0 && cl.resume) {
+    const ResumePoint point = prepare_resume(run, context.workdir);
+    request.append = !point.fresh;
+    request.first = point.completed + 1;
+    for (int f = 0; f < 3; ++f) earlier[f] = point.rows[f];
+    if (request.first > request.last) {
+      context.err << "colloidsim: all " << run.p.NPART << " particles of the run are complete\n";
+      return 0;
+    }
+  }
+  run_with_progress(run, request, cl, earlier, context);
+  return 0;
+}
+
+int run_command(const std::vector<std::string>& args, const CommandContext& context) {
+  std::ostream& out = context.out;
+  std::ostream& err = context.err;
+  try {
+    const std::vector<Subcommand> commands = subcommands();
+    const ParsedCommand parsed = parse_command_line(args, commands);
+    if (!parsed.help_text.empty()) {
+      out << parsed.help_text;
+      return 0;
+    }
+    return parsed.subcommand ? parsed.subcommand->run(context)
+                             : run_particles_command(parsed.cl, context);
   } catch (const NonFiniteState& e) {
     // The particle's values would be no result: none of its rows is
     // written, and the particles finished before it keep theirs.
@@ -172,7 +197,7 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
                 std::ostream& out, std::ostream& err, bool err_is_terminal) {
   int status = 1;
   try {
-    status = run_command(args, workdir, out, err, err_is_terminal);
+    status = run_command(args, CommandContext{workdir, out, err, err_is_terminal});
   } catch (const std::bad_alloc&) {
     err << "colloidsim: out of memory\n";
   } catch (const std::exception& e) {

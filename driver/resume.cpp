@@ -9,7 +9,7 @@
 #include "driver/run.h"
 #include "io/file_names.h"
 #include "io/output_file.h"
-#include "io/run_files.h"
+#include "analysis/run_files.h"
 
 namespace colloidsim {
 

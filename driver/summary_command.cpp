@@ -1,8 +1,8 @@
 #include "driver/summary_command.h"
 
 #include "common/input_error.h"
-#include "io/run_files.h"
-#include "io/run_summary.h"
+#include "analysis/run_files.h"
+#include "analysis/run_summary.h"
 
 namespace colloidsim {
 
@@ -36,42 +36,25 @@ std::string summary_usage_text() {
          "    PTIMEOUT - PTIMEIN, the shares of TBULK, TNEAR, TFRIC, the mean NSVISIT;\n"
          "  - attached particles per 10-degree bin of the polar angle of their final\n"
          "    position from the forward stagnation point (+z);\n"
-         "  - the particles of 1..NPART without a row (a partial run).\n"
-         "\n"
-         "Options:\n"
-         "  --json       print the same as one JSON object (keys in README.md,\n"
-         "               \"Reading the results\")\n"
-         "  --help       show this text and exit\n"
-         "\n"
-         "Exit status: 0 after the summary; 1 when DIR holds no run files, files of\n"
-         "different runs, duplicate or broken rows (each named by file and line).\n";
+         "  - the particles of 1..NPART without a row (a partial run).\n";
 }
 
-int run_summary_command(const std::vector<std::string>& args, const std::filesystem::path& workdir,
-                        std::ostream& out, std::ostream& err) {
+void define_summary_options(OptionSet& options, SummaryArguments& a) {
+  options.positional("DIR", a.positional)
+      .flag("--json", a.json,
+            "print the same as one JSON object (keys in README.md,\n"
+            "\"Reading the results\")")
+      .footer("\n"
+              "Exit status: 0 after the summary; 1 when DIR holds no run files, files of\n"
+              "different runs, duplicate or broken rows (each named by file and line).\n");
+}
+
+int run_summary_command(const SummaryArguments& a, const CommandContext& context) {
+  std::ostream& out = context.out;
+  std::ostream& err = context.err;
   try {
-    bool json = false;
-    std::vector<std::string> positional;
-    for (const std::string& arg : args) {
-      if (arg == "--help" || arg == "-h") {
-        out << summary_usage_text();
-        return 0;
-      }
-      if (arg == "--json") {
-        json = true;
-      } else if (arg.size() > 1 && arg[0] == '-') {
-        throw InputError("command line", 0, "", "the unknown option " + quoted_value(arg),
-                         "--json or --help (see colloidsim summary --help)");
-      } else {
-        positional.push_back(arg);
-      }
-    }
-    if (positional.size() > 1) {
-      throw InputError("command line", 0, "", quoted_value(positional[1]) + " after the directory",
-                       "one run directory (see colloidsim summary --help)");
-    }
-    const std::string shown = positional.empty() ? "." : positional.front();
-    const RunFiles run = read_run_files(workdir / shown);
+    const std::string shown = directory_argument(a.positional, "summary");
+    const RunFiles run = read_run_files(context.workdir / shown);
     if (!run.problems.empty()) {
       std::string message = "colloidsim: " + shown + ": " + std::to_string(run.problems.size()) +
                             (run.problems.size() == 1 ? " problem" : " problems") +
@@ -87,7 +70,7 @@ int run_summary_command(const std::vector<std::string>& args, const std::filesys
     }
     std::string text;
     const RunSummary summary = summarize(run, shown);
-    if (json) {
+    if (a.json) {
       append_summary_json(text, summary);
     } else {
       append_summary_text(text, summary);

@@ -7,16 +7,24 @@
 #include <string>
 #include <vector>
 
+#include "driver/command_line.h"
+
 namespace colloidsim {
 
-// args are those after "summary". DIR (default: the working directory) is
-// taken relative to workdir. Returns 0 after printing the summary; 1 with one
-// message on err when DIR holds no run files, files of different runs or
-// broken rows, or the arguments are wrong.
-int run_summary_command(const std::vector<std::string>& args, const std::filesystem::path& workdir,
-                        std::ostream& out, std::ostream& err);
+struct SummaryArguments {
+  std::vector<std::string> positional;  // DIR
+  bool json = false;
+};
 
-// The text of colloidsim summary --help.
+void define_summary_options(OptionSet& options, SummaryArguments& a);
+
+// DIR (default: the working directory) is taken relative to the workdir.
+// Returns 0 after printing the summary; 1 with one message on err when DIR
+// holds no run files, files of different runs or broken rows, or the
+// arguments are wrong.
+int run_summary_command(const SummaryArguments& a, const CommandContext& context);
+
+// The head of colloidsim summary --help.
 std::string summary_usage_text();
 
 }  // namespace colloidsim

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::istringstream first_line(text.substr(0, text.find('\n')));
   for (std::string word; first_line >> word;) args.push_back(word);
   try {
-    const CommandLine cl = parse_command_line(args);
+    const CommandLine cl = parse_command_line(args).cl;
     std::int32_t NPART = 10, FIRST = 0, LAST = 0;
     read_particle_arguments(cl.positional, NPART, FIRST, LAST);
     validate_particle_number(NPART, FIRST, LAST);

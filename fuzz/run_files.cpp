@@ -9,8 +9,8 @@
 
 #include "common/input_error.h"
 #include "fuzz/fuzz_check.h"
-#include "io/run_files.h"
-#include "io/run_summary.h"
+#include "analysis/run_files.h"
+#include "analysis/run_summary.h"
 
 using namespace colloidsim;
 

@@ -77,19 +77,28 @@ ParameterFile read_parameter_text(std::string contents) {
 
 namespace {
 
+// A whole decimal number: an optional sign and 1 to 10 digits, within 32 bits.
+bool read_whole_number(const std::string& text, std::int32_t& value) {
+  const std::size_t start = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  const std::string digits = text.substr(start);
+  if (digits.empty() || digits.size() > 10) return false;
+  long long v = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  if (text[0] == '-') v = -v;
+  if (v > INT32_MAX || v < INT32_MIN) return false;
+  value = static_cast<std::int32_t>(v);
+  return true;
+}
+
 // "A-B": two runs of digits joined by one dash, each a 32-bit number.
 bool read_block(const std::string& text, std::int32_t& FIRST, std::int32_t& LAST) {
   const std::size_t dash = text.find('-');
   const auto number = [](const std::string& digits, std::int32_t& value) {
-    if (digits.empty() || digits.size() > 10) return false;
-    long long v = 0;
-    for (const char c : digits) {
-      if (c < '0' || c > '9') return false;
-      v = v * 10 + (c - '0');
-    }
-    if (v > INT32_MAX) return false;
-    value = static_cast<std::int32_t>(v);
-    return true;
+    return !digits.empty() && digits[0] != '+' && digits[0] != '-' &&
+           read_whole_number(digits, value);
   };
   return number(text.substr(0, dash), FIRST) && number(text.substr(dash + 1), LAST);
 }
@@ -99,6 +108,8 @@ bool read_block(const std::string& text, std::int32_t& FIRST, std::int32_t& LAST
 void read_particle_arguments(const std::vector<std::string>& positional, std::int32_t& NPART,
                              std::int32_t& FIRST, std::int32_t& LAST) {
   const char* names[2] = {"NPART", "IPART"};
+  const char* expected[2] = {"the particle count, a whole decimal number",
+                             "a particle number, or a block A-B of particle numbers"};
   std::int32_t* targets[2] = {&NPART, &FIRST};
   for (std::size_t i = 0; i < 2; ++i) {
     const std::string where = "command line argument " + std::to_string(i + 1);
@@ -108,15 +119,11 @@ void read_particle_arguments(const std::vector<std::string>& positional, std::in
     }
     const std::string& text = positional[i];
     // A dash after the first character makes a block of particles, A-B.
-    if (i == 1 && text.find('-', 1) != std::string::npos) {
-      if (!read_block(text, FIRST, LAST)) {
-        throw InputError(where, 0, names[i], quoted_value(text),
-                         "a particle number, or a block A-B of particle numbers");
-      }
-      return;
+    const bool block = i == 1 && text.find('-', 1) != std::string::npos;
+    if (block ? !read_block(text, FIRST, LAST) : !read_whole_number(text, *targets[i])) {
+      throw InputError(where, 0, names[i], quoted_value(text), expected[i]);
     }
-    ListReader in(where, text.substr(0, 40));
-    in.read({ListItem::integer(names[i], *targets[i])});
+    if (block) return;
   }
   LAST = FIRST;
 }

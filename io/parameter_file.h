@@ -33,9 +33,10 @@ ParameterFile read_parameter_text(std::string contents);
 inline constexpr std::size_t MAX_PARAMETER_FILE_BYTES = std::size_t{1} << 20;
 
 // One-particle mode: argument 1 into NPART, argument 2 into the particles to
-// simulate, FIRST..LAST: one number IPART (FIRST = LAST), each read by a
-// free-format read of its text (at most 40 characters), or a block "A-B" of
-// them. Throws InputError for a missing or unreadable argument.
+// simulate, FIRST..LAST: one number IPART (FIRST = LAST), or a block "A-B" of
+// them. Each number is a whole decimal number of 32 bits ("-5" is one, for
+// the range check to report; "3*2", "3,abc" and a 61-digit number are not).
+// Throws InputError for a missing or unreadable argument.
 void read_particle_arguments(const std::vector<std::string>& positional, std::int32_t& NPART,
                              std::int32_t& FIRST, std::int32_t& LAST);
 

@@ -8,6 +8,8 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev
+  # header-only libraries: the command line, JSON output, study files (TOML)
+  libcli11-dev nlohmann-json3-dev libtomlplusplus-dev
   python3 python3-numpy python3-matplotlib python3-pytest
   # the job-array test on a real single-node Slurm cluster
   slurm-wlm munge

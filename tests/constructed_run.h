@@ -10,7 +10,7 @@
 #include "io/file_names.h"
 #include "io/output_records.h"
 #include "io/parameter_file.h"
-#include "io/run_files.h"
+#include "analysis/run_files.h"
 #include "tests/support.h"
 
 namespace colloidsim::testing {

@@ -38,7 +38,7 @@ TEST(Program, BadInputGivesOneMessageStatusOneAndNoFile) {
     const char* name;
     const std::string* input;  // nullptr: no INPUT.IN at all
     std::vector<std::string> args;
-    const char* message;
+    std::string message;
   };
   const Case cases[] = {
       {"missing", nullptr, {}, "colloidsim: INPUT.IN: cannot open the file (No such file or directory); expected the run's parameter file in the working directory\n"},
@@ -46,13 +46,30 @@ TEST(Program, BadInputGivesOneMessageStatusOneAndNoFile) {
       {"no-arguments", &one_particle, {}, "colloidsim: command line argument 1, parameter NPART: found no argument; expected the particle count and the particle number (one-particle mode)\n"},
       {"bad-ipart", &one_particle, {"5", "6"}, "colloidsim: command line argument 2, parameter IPART: found 6; expected a particle number in 1..5\n"},
       {"no-restart-file", &restart, {}, "colloidsim: FLUXATT.IN: cannot open the file (No such file or directory); expected the flux file of attached particles of an earlier run in the working directory (ATTMODE = -1 restarts from it)\n"},
-      {"bad-option", &good, {"--seeds", "4"}, "colloidsim: command line: found the unknown option \"--seeds\"; expected --seed N, --threads N (-j N), --resume, --quiet, --help (-h) or --version (see colloidsim --help)\n"},
+      {"bad-option", &good, {"--seeds", "4"}, "colloidsim: command line: found the unknown option \"--seeds\"; expected --seed N, --threads N (-j N), --resume, --quiet, --help (-h) or --version (see colloidsim --help); did you mean --seed?\n"},
       {"short-option", &good, {"-s", "4"}, "colloidsim: command line: found the unknown option \"-s\"; expected --seed N, --threads N (-j N), --resume, --quiet, --help (-h) or --version (see colloidsim --help)\n"},
       {"third-argument", &one_particle, {"5", "2", "7"}, "colloidsim: command line: found a third argument \"7\"; expected at most two arguments, the particle count and the particle number (or block A-B) of the one-particle mode\n"},
       {"negative-npart", &one_particle, {"-5", "2"}, "colloidsim: command line argument 1, parameter NPART: found -5; expected at least 1 particle\n"},
       {"bad-seed", &good, {"--seed", "x"}, "colloidsim: command line, parameter --seed: found \"x\"; expected a 64-bit integer seed\n"},
       {"no-threads", &good, {"-j", "0"}, "colloidsim: command line, parameter --threads: found \"0\"; expected a thread count from 1 to 4096\n"},
       {"bad-threads", &good, {"--threads=two"}, "colloidsim: command line, parameter --threads: found \"two\"; expected a thread count from 1 to 4096\n"},
+      // A word that is no option, subcommand or number, with the nearest subcommand.
+      {"misspelt-subcommand", &good, {"summry"}, "colloidsim: command line: found \"summry\"; expected a subcommand (summary, merge, missing), an option or the numbers of the one-particle mode (see colloidsim --help); did you mean summary?\n"},
+      {"misspelt-option-after-numbers", &one_particle, {"5", "2", "--quite"}, "colloidsim: command line: found the unknown option \"--quite\"; expected --seed N, --threads N (-j N), --resume, --quiet, --help (-h) or --version (see colloidsim --help); did you mean --quiet?\n"},
+      {"plain-word", &one_particle, {"5", "two"}, "colloidsim: command line: found \"two\"; expected a subcommand (summary, merge, missing), an option or the numbers of the one-particle mode (see colloidsim --help)\n"},
+      // Numbers in an all-particles run: the file's CLUSTER decides.
+      {"numbers-all-particles", &good, {"5", "--seed", "3", "2"}, "colloidsim: command line: found the particle numbers \"5 2\"; expected none: INPUT.IN has CLUSTER = 0 (all particles), and the file's CLUSTER decides the mode (CLUSTER = 1 runs the particle or block the numbers give)\n"},
+      // Particle numbers are whole decimal numbers, nothing after them.
+      {"repeat-count", &one_particle, {"10", "3*2"}, "colloidsim: command line argument 2, parameter IPART: found \"3*2\"; expected a particle number, or a block A-B of particle numbers\n"},
+      {"slash", &one_particle, {"10", "/"}, "colloidsim: command line argument 2, parameter IPART: found \"/\"; expected a particle number, or a block A-B of particle numbers\n"},
+      {"comma", &one_particle, {"10", ","}, "colloidsim: command line argument 2, parameter IPART: found \",\"; expected a particle number, or a block A-B of particle numbers\n"},
+      {"comma-word", &one_particle, {"10", "3,abc"}, "colloidsim: command line argument 2, parameter IPART: found \"3,abc\"; expected a particle number, or a block A-B of particle numbers\n"},
+      {"count-comma", &one_particle, {"10,5", "3"}, "colloidsim: command line argument 1, parameter NPART: found \"10,5\"; expected the particle count, a whole decimal number\n"},
+      {"61-digits", &one_particle, {"10", std::string(60, '1') + "2"}, "colloidsim: command line argument 2, parameter IPART: found \"" + std::string(60, '1') + "...\" (61 bytes); expected a particle number, or a block A-B of particle numbers\n"},
+      // -5 stays a number, also after an option that takes it as its value.
+      {"negative-after-seed", &one_particle, {"--seed", "-5", "-5", "2"}, "colloidsim: command line argument 1, parameter NPART: found -5; expected at least 1 particle\n"},
+      {"no-seed-value", &good, {"--seed"}, "colloidsim: command line, parameter --seed: found no value; expected a 64-bit integer seed\n"},
+      {"threads-attached", &good, {"-j0"}, "colloidsim: command line, parameter --threads: found \"0\"; expected a thread count from 1 to 4096\n"},
       {"resume-one-particle", &one_particle, {"5", "2", "--resume"}, "colloidsim: command line, parameter --resume: found one-particle mode (CLUSTER = 1); expected an all-particles run (CLUSTER = 0) to continue\n"},
   };
   for (const Case& c : cases) {
@@ -159,28 +176,39 @@ TEST(Program, HelpListsEveryOption) {
   EXPECT_EQ(h.status, 0);
   EXPECT_EQ(h.out, o.out);
   EXPECT_EQ(file_count(dir), 1u);
+  // Every subcommand's help has the same shape, through --help and -h alike.
+  for (const std::string command : {"summary", "merge", "missing"}) {
+    const Outcome help = run_in(dir, {command, "--help"});
+    EXPECT_EQ(help.status, 0) << command;
+    EXPECT_EQ(help.out.rfind("Usage: colloidsim " + command + " [DIR]", 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("\nOptions:\n"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("\n  --help, -h "), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("\nExit status: "), std::string::npos) << help.out;
+    EXPECT_EQ(run_in(dir, {command, "-h", "--bogus"}).out, help.out) << command;
+    EXPECT_NE(o.out.find("colloidsim " + command + " [DIR]"), std::string::npos) << command;
+  }
 }
 
-TEST(Program, ArgumentsOfTheOneParticleModeAreIgnoredWithAWarningInTheOther) {
+TEST(Program, ArgumentsOfTheOneParticleModeAreRefusedInTheOther) {
   // A run of one particle of the favorable example at a fast flow.
   std::string input = read_text(source_path("examples/favorable/INPUT.IN"));
   input.replace(input.find("10 0 0"), 6, "1 0 0");
   input.replace(input.find("4.0e-6 5.0e-5"), 13, "4.0e-4 2.0e-5");
   const auto plain = fresh_directory("program-no-arguments");
-  const auto with = fresh_directory("program-ignored-arguments");
+  const auto with = fresh_directory("program-refused-arguments");
   write_text(plain / "INPUT.IN", input);
   write_text(with / "INPUT.IN", input);
   const Outcome a = run_in(plain, {"--seed", "3"});
   const Outcome b = run_in(with, {"5", "--seed", "3", "2"});
   EXPECT_EQ(a.status, 0);
-  EXPECT_EQ(b.status, 0);
-  EXPECT_EQ(a.out, b.out);  // the console lines, and nothing else
+  EXPECT_EQ(b.status, 1);
+  EXPECT_NE(a.out, "");
+  EXPECT_EQ(b.out, "");
   EXPECT_EQ(a.err, "");
-  EXPECT_EQ(b.err, "colloidsim: warning: the arguments \"5 2\" are ignored: INPUT.IN has CLUSTER = 0 "
-                   "(all particles); the particle count and number are read from the command "
-                   "line only when CLUSTER = 1\n");
-  EXPECT_EQ(read_text(plain / "FLUXEX.OUT") + read_text(plain / "FLUXATT.OUT"),
-            read_text(with / "FLUXEX.OUT") + read_text(with / "FLUXATT.OUT"));
+  EXPECT_EQ(b.err, "colloidsim: command line: found the particle numbers \"5 2\"; expected none: "
+                   "INPUT.IN has CLUSTER = 0 (all particles), and the file's CLUSTER decides the "
+                   "mode (CLUSTER = 1 runs the particle or block the numbers give)\n");
+  EXPECT_EQ(file_count(with), 1u);  // INPUT.IN only
 }
 
 }  // namespace

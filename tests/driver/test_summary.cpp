@@ -7,9 +7,10 @@
 #include <sstream>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "driver/program.h"
-#include "io/run_summary.h"
+#include "analysis/run_summary.h"
 #include "tests/constructed_run.h"
 #include "tests/run_inputs.h"
 
@@ -152,13 +153,20 @@ TEST(Summary, KnownFatesGiveHandComputedCountsIntervalsAndEfficiency) {
   }
   const Outcome json = run_in(".", {"summary", "--json", dir.string()});
   EXPECT_EQ(json.status, 0);
-  // Every key is checked by the Python tests, which read the object.
-  for (const char* key : {"\"layout\": \"all-particles\"", "\"missing_ranges\": [[5, 5], [12, 12]]",
-                          "\"residence_time_s\": {\"p10\": 12, \"median\": 20, \"p90\": 36}",
-                          "\"efficiency\": 0.0154983",
-                          "\"counts\": [1, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1]"}) {
-    EXPECT_NE(json.out.find(key), std::string::npos) << key;
-  }
+  // Every key is checked by the Python tests, which read the object; here
+  // the values, and that every double reads back to the summary's own.
+  const nlohmann::json j = nlohmann::json::parse(json.out);
+  EXPECT_EQ(j["layout"], "all-particles");
+  EXPECT_EQ(j["missing_ranges"], nlohmann::json::parse("[[5, 5], [12, 12]]"));
+  EXPECT_EQ(j["families"]["EX"]["residence_time_s"],
+            nlohmann::json::parse(R"({"p10": 12, "median": 20, "p90": 36})"));
+  EXPECT_EQ(j["attachment_angle"]["counts"],
+            nlohmann::json::parse("[1, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1]"));
+  const RunSummary summary = summarize(read_run_files(dir), dir.string());
+  EXPECT_EQ(j["efficiency"]["attached"]["efficiency"].get<double>(), summary.attached.value);
+  EXPECT_NEAR(summary.attached.value, 0.0154983, 1e-7);
+  EXPECT_EQ(j["efficiency"]["settling_velocity_m_s"].get<double>(), summary.settling_velocity);
+  EXPECT_EQ(j["fates"]["4"]["interval"][1].get<double>(), summary.fates[3].high);
 }
 
 TEST(Summary, NoRunMixedRunsAndBrokenRowsGiveOneMessageAndStatusOne) {
@@ -204,7 +212,24 @@ TEST(Summary, NoRunMixedRunsAndBrokenRowsGiveOneMessageAndStatusOne) {
            "real in the E15.8 form\n"},
       {{"summary", "--jsn"},
        "colloidsim: command line: found the unknown option \"--jsn\"; expected --json or --help "
-       "(see colloidsim summary --help)\n"},
+       "(-h) (see colloidsim summary --help); did you mean --json?\n"},
+      // A run's option before the subcommand is refused, not dropped.
+      {{"--quiet", "summary"},
+       "colloidsim: command line: found \"--quiet\" before the subcommand summary; expected the "
+       "subcommand first, then its own options (see colloidsim summary --help)\n"},
+      // merge of an all-particles run names what it found there.
+      {{"merge", mixed.string()},
+       "colloidsim: " + mixed.string() +
+           ": found the flux files of an all-particles run (FLUXEX.OUT, FLUXATT.OUT, "
+           "FLUXREM.OUT), which are not numbered files; expected the numbered "
+           "VORNEKFLUXEX.n.OUT, VORNEKFLUXATT.n.OUT and VORNEKFLUXREM.n.OUT of one-particle runs "
+           "(an all-particles run needs no merge)\n"},
+      {{"merge", "--bogus"},
+       "colloidsim: command line: found the unknown option \"--bogus\"; expected "
+       "--allow-missing or --help (-h) (see colloidsim merge --help)\n"},
+      {{"missing", "--npart", "3", "--block-size"},
+       "colloidsim: command line, parameter --block-size: found no value; expected a whole "
+       "number of at least 1\n"},
       {{"summary", "a", "b"},
        "colloidsim: command line: found \"b\" after the directory; expected one run directory "
        "(see colloidsim summary --help)\n"},

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "io/run_files.h"
+#include "analysis/run_files.h"
 
 namespace colloidsim {
 

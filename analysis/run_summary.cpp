@@ -1,10 +1,11 @@
-#include "io/run_summary.h"
+#include "analysis/run_summary.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+
+#include <nlohmann/json.hpp>
 
 #include "common/constants.h"
 #include "forces/hydrodynamics.h"
@@ -70,40 +71,21 @@ std::string ranges_text(const std::vector<std::pair<std::int32_t, std::int32_t>>
   return text;
 }
 
-// JSON numbers: the shortest text that reads back to the same double; null
-// for NaN and infinities.
-std::string json_number(double value) {
-  if (!std::isfinite(value)) return "null";
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, result.ptr);
+using Json = nlohmann::ordered_json;
+
+// A proportion's members; NaN is written as null.
+void add_proportion(Json& object, const Proportion& p) {
+  object["count"] = p.count;
+  object["fraction"] = p.fraction;
+  object["interval"] = {p.low, p.high};
 }
 
-std::string json_string(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
-std::string json_proportion(const Proportion& p) {
-  return "\"count\": " + std::to_string(p.count) + ", \"fraction\": " + json_number(p.fraction) +
-         ", \"interval\": [" + json_number(p.low) + ", " + json_number(p.high) + "]";
-}
-
-std::string json_efficiency(const Efficiency& e) {
-  return "{" + json_proportion(e.fraction) + ", \"efficiency\": " + json_number(e.value) +
-         ", \"efficiency_interval\": [" + json_number(e.low) + ", " + json_number(e.high) + "]}";
+Json efficiency_json(const Efficiency& e) {
+  Json object;
+  add_proportion(object, e.fraction);
+  object["efficiency"] = e.value;
+  object["efficiency_interval"] = {e.low, e.high};
+  return object;
 }
 
 }  // namespace
@@ -281,52 +263,37 @@ void append_summary_text(std::string& out, const RunSummary& s) {
 }
 
 void append_summary_json(std::string& out, const RunSummary& s) {
-  out += "{\n";
-  out += "  \"directory\": " + json_string(s.directory) + ",\n";
-  out += std::string("  \"layout\": \"") +
-         (s.layout == RunLayout::AllParticles ? "all-particles" : "numbered") + "\",\n";
-  out += "  \"file_count\": " + std::to_string(s.files.size()) + ",\n";
-  out += "  \"NPART\": " + std::to_string(s.NPART) + ",\n";
-  out += "  \"finished\": " + std::to_string(s.finished) + ",\n";
-  out += "  \"missing\": " + std::to_string(s.missing) + ",\n";
-  out += "  \"missing_ranges\": [";
-  for (std::size_t i = 0; i < s.missing_ranges.size(); ++i) {
-    out += (i ? ", [" : "[") + std::to_string(s.missing_ranges[i].first) + ", " +
-           std::to_string(s.missing_ranges[i].second) + "]";
-  }
-  out += "],\n";
-  out += "  \"fates\": {\n";
-  for (std::size_t k = 0; k < 6; ++k) {
-    out += "    \"" + std::to_string(k + 1) + "\": {" + json_proportion(s.fates[k]) + "}" +
-           (k < 5 ? ",\n" : "\n");
-  }
-  out += "  },\n";
-  out += "  \"families\": {\n";
+  Json j;
+  j["directory"] = s.directory;
+  j["layout"] = s.layout == RunLayout::AllParticles ? "all-particles" : "numbered";
+  j["file_count"] = s.files.size();
+  j["NPART"] = s.NPART;
+  j["finished"] = s.finished;
+  j["missing"] = s.missing;
+  j["missing_ranges"] = Json::array();
+  for (const auto& [first, last] : s.missing_ranges) j["missing_ranges"].push_back({first, last});
+  for (std::size_t k = 0; k < 6; ++k) add_proportion(j["fates"][std::to_string(k + 1)], s.fates[k]);
   for (std::size_t f = 0; f < 3; ++f) {
     const FamilySummary& m = s.families[f];
-    out += std::string("    \"") + FLUX_FAMILY_NAMES[f] + "\": {" + json_proportion(m.particles) +
-           ", \"residence_time_s\": {\"p10\": " + json_number(m.residence_p10) +
-           ", \"median\": " + json_number(m.residence_median) +
-           ", \"p90\": " + json_number(m.residence_p90) + "}" +
-           ", \"time_share\": {\"bulk\": " + json_number(m.share_bulk) +
-           ", \"near_surface\": " + json_number(m.share_near) +
-           ", \"contact\": " + json_number(m.share_contact) + "}" +
-           ", \"mean_NSVISIT\": " + json_number(m.mean_NSVISIT) + "}" + (f < 2 ? ",\n" : "\n");
+    Json& family = j["families"][FLUX_FAMILY_NAMES[f]];
+    add_proportion(family, m.particles);
+    family["residence_time_s"] = {
+        {"p10", m.residence_p10}, {"median", m.residence_median}, {"p90", m.residence_p90}};
+    family["time_share"] = {
+        {"bulk", m.share_bulk}, {"near_surface", m.share_near}, {"contact", m.share_contact}};
+    family["mean_NSVISIT"] = m.mean_NSVISIT;
   }
-  out += "  },\n";
-  out += "  \"efficiency\": {\n";
-  out += "    \"settling_velocity_m_s\": " + json_number(s.settling_velocity) + ",\n";
-  out += "    \"disc_ratio\": " + json_number(s.disc_ratio) + ",\n";
-  out += "    \"flow_factor\": " + json_number(s.flow_factor) + ",\n";
-  out += "    \"attached\": " + json_efficiency(s.attached) + ",\n";
-  out += "    \"retained\": " + json_efficiency(s.retained) + "\n";
-  out += "  },\n";
-  out += "  \"attachment_angle\": {\"bin_width_deg\": 10, \"counts\": [";
-  for (int b = 0; b < ANGLE_BINS; ++b) {
-    out += (b ? ", " : "") + std::to_string(s.attachment_angle[static_cast<std::size_t>(b)]);
-  }
-  out += "]}\n";
-  out += "}\n";
+  Json& efficiency = j["efficiency"];
+  efficiency["settling_velocity_m_s"] = s.settling_velocity;
+  efficiency["disc_ratio"] = s.disc_ratio;
+  efficiency["flow_factor"] = s.flow_factor;
+  efficiency["attached"] = efficiency_json(s.attached);
+  efficiency["retained"] = efficiency_json(s.retained);
+  j["attachment_angle"] = {{"bin_width_deg", 10}, {"counts", s.attachment_angle}};
+  // Doubles in the shortest text that reads back to the same value; a
+  // directory name that is not UTF-8 keeps its valid part.
+  out += j.dump(2, ' ', false, Json::error_handler_t::replace);
+  out += '\n';
 }
 
 }  // namespace colloidsim

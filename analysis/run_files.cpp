@@ -1,4 +1,4 @@
-#include "io/run_files.h"
+#include "analysis/run_files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -479,6 +479,13 @@ RunFiles read_run_files(const std::filesystem::path& directory, RunFileChoice ch
     }
   } else {
     run.layout = RunLayout::Numbered;
+    if (numbered.empty() && any_all_particles) {
+      throw InputError(shown, "found the flux files of an all-particles run (FLUXEX.OUT, "
+                              "FLUXATT.OUT, FLUXREM.OUT), which are not numbered files; expected "
+                              "the numbered VORNEKFLUXEX.n.OUT, VORNEKFLUXATT.n.OUT and "
+                              "VORNEKFLUXREM.n.OUT of one-particle runs (an all-particles run "
+                              "needs no merge)");
+    }
     if (numbered.empty()) throw InputError(shown, no_files);
     for (const auto& [n, present] : numbered) {
       std::string some;

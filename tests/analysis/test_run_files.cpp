@@ -1,7 +1,7 @@
 // Reading a finished run's flux files: rows as written, every problem named
 // by file and line, and the numbered files of one-particle runs read as the
 // same run.
-#include "io/run_files.h"
+#include "analysis/run_files.h"
 
 #include <cmath>
 #include <functional>
