@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "common/constants.h"
+#include "forces/acid_base.h"
+#include "forces/born.h"
 #include "forces/edl.h"
-#include "forces/short_range.h"
+#include "forces/steric.h"
 #include "forces/vdw.h"
 
 namespace colloidsim {
