@@ -9,9 +9,11 @@
 #include <cstddef>
 
 #include "common/constants.h"
+#include "forces/acid_base.h"
+#include "forces/born.h"
 #include "forces/edl.h"
 #include "forces/hydrodynamics.h"
-#include "forces/short_range.h"
+#include "forces/steric.h"
 #include "forces/vdw.h"
 
 namespace colloidsim {

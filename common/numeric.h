@@ -38,6 +38,14 @@ constexpr double ipow(double x) {
 // std::exp.
 inline double exp_or_underflow(double x) { return x < -746.0 ? 0.0 : std::exp(x); }
 
+// exp(x) as a factor of a prefactor known to be zero (factor_is_zero): any
+// positive finite exp (or +0) times that zero gives the zero's own sign, so 1
+// stands in and the call is saved. Where exp would overflow (x from 700 on)
+// or x is not a number, the product is not a number and exp is called.
+inline double exp_as_factor(bool factor_is_zero, double x) {
+  return factor_is_zero && x < 700.0 ? 1.0 : exp_or_underflow(x);
+}
+
 // Nearest whole number, halves away from zero, still a floating-point value.
 inline double round_half_away(double x) { return std::round(x); }
 

@@ -3,14 +3,12 @@
 #include <cmath>
 
 #include "common/numeric.h"
-#include "common/roughness.h"
 
 namespace colloidsim {
 
 namespace {
 
-constexpr double ASPERITY_PAIR_WEIGHT = 2.5;  // asperity on asperity (RMODE 3)
-constexpr double FLUSH_BELOW = sp(1e-30f);    // N
+constexpr double FLUSH_BELOW = sp(1e-30f);  // N
 
 // Thermal potential per charge, kB T / (ZI e), in V.
 double thermal_potential(double kB, double T, double ZI, double e) { return ((kB * T) / ZI) / e; }
@@ -31,6 +29,28 @@ void flush_tiny(double& FEDL) {
   if (std::abs(FEDL) < FLUSH_BELOW) FEDL = 0.0;
 }
 
+// Everything but the flush exponent, which the full argument list does not
+// use: exp is then called at every gap, and comparing the two forms checks
+// the shortcut.
+EdlPrepared prepare_edl_terms(double KAPPA, double kB, double ERE0, double T, double ZI,
+                              double e, double ZETAC, double ZETAP, double AG, double AP,
+                              double ASP, int RMODE, double pi) {
+  const double c = thermal_potential(kB, T, ZI, e);
+  const double tc = reduced_zeta(kB, T, ZI, e, ZETAC);
+  const double tp = reduced_zeta(kB, T, ZI, e, ZETAP);
+  EdlPrepared p;
+  p.ROUGHNESS = asperity_pairing(RMODE, AG, AP, ASP);
+  p.KAPPA = KAPPA;
+  p.UNCOVERED = 1.0 - 0.25 * pi;
+  p.BASE_PREFACTOR = edl_prefactor(KAPPA, ERE0, pi, c, tc, tp, AP, AG);
+  if (p.ROUGHNESS.rough()) {
+    p.ASPERITY_PREFACTOR =
+        edl_prefactor(KAPPA, ERE0, pi, c, tc, tp, p.ROUGHNESS.R1, p.ROUGHNESS.R2);
+  }
+  p.ZERO_BELOW = -HUGE_VAL;
+  return p;
+}
+
 }  // namespace
 
 // ln(FLUSH_BELOW / |prefactor|) less a margin far above the few roundings
@@ -46,56 +66,15 @@ double edl_zero_below(double prefactor) {
 void FORCEEDL(double KAPPA, double kB, double ERE0, double T, double ZI, double e, double ZETAC,
               double ZETAP, double AG, double AP, double ASP, double NASP, int RMODE, double H,
               double pi, double& FEDL) {
-  const double c = thermal_potential(kB, T, ZI, e);
-  const double tc = reduced_zeta(kB, T, ZI, e, ZETAC);
-  const double tp = reduced_zeta(kB, T, ZI, e, ZETAP);
-  auto Fe = [&](double a, double b, double d) {
-    return edl_prefactor(KAPPA, ERE0, pi, c, tc, tp, a, b) * std::exp(-(KAPPA * d));
-  };
-  const double w = 1.0 - 0.25 * pi;
-  const double smooth_gap = H + roughness_offset(RMODE, ASP);
-
-  switch (RMODE) {
-    case 0:
-      FEDL = Fe(AP, AG, H);
-      break;
-    case 1: {
-      const double Fa = H <= ASP ? Fe(ASP, AG, H) : 0.0;
-      FEDL = w * Fe(AP, AG, smooth_gap) + NASP * Fa;
-      break;
-    }
-    case 2: {
-      const double Fa = H <= ASP ? Fe(ASP, AP, H) : 0.0;
-      FEDL = w * Fe(AP, AG, smooth_gap) + NASP * Fa;
-      break;
-    }
-    case 3: {
-      const double Fa = H <= ASP ? Fe(ASP, ASP, H) : 0.0;
-      FEDL = w * Fe(AP, AG, smooth_gap) + (ASPERITY_PAIR_WEIGHT * NASP) * Fa;
-      break;
-    }
-    default:
-      break;
-  }
-  flush_tiny(FEDL);
+  FORCEEDL(prepare_edl_terms(KAPPA, kB, ERE0, T, ZI, e, ZETAC, ZETAP, AG, AP, ASP, RMODE, pi),
+           NASP, H, FEDL);
 }
 
 EdlPrepared prepare_edl(double KAPPA, double kB, double ERE0, double T, double ZI, double e,
                         double ZETAC, double ZETAP, double AG, double AP, double ASP, int RMODE,
                         double pi) {
-  const double c = thermal_potential(kB, T, ZI, e);
-  const double tc = reduced_zeta(kB, T, ZI, e, ZETAC);
-  const double tp = reduced_zeta(kB, T, ZI, e, ZETAP);
-  EdlPrepared p;
-  p.RMODE = RMODE;
-  p.KAPPA = KAPPA;
-  p.ASP = ASP;
-  p.ROUGHNESS_OFFSET = roughness_offset(RMODE, ASP);
-  p.UNCOVERED = 1.0 - 0.25 * pi;
-  p.BASE_PREFACTOR = edl_prefactor(KAPPA, ERE0, pi, c, tc, tp, AP, AG);
-  if (RMODE == 1) p.ASPERITY_PREFACTOR = edl_prefactor(KAPPA, ERE0, pi, c, tc, tp, ASP, AG);
-  if (RMODE == 2) p.ASPERITY_PREFACTOR = edl_prefactor(KAPPA, ERE0, pi, c, tc, tp, ASP, AP);
-  if (RMODE == 3) p.ASPERITY_PREFACTOR = edl_prefactor(KAPPA, ERE0, pi, c, tc, tp, ASP, ASP);
+  EdlPrepared p =
+      prepare_edl_terms(KAPPA, kB, ERE0, T, ZI, e, ZETAC, ZETAP, AG, AP, ASP, RMODE, pi);
   // The smooth part is weighted by UNCOVERED < 1 when there are asperities.
   p.ZERO_BELOW = edl_zero_below(p.BASE_PREFACTOR);
   return p;
@@ -105,13 +84,14 @@ EdlDecay edl_decay(const EdlPrepared& p, double H) { return edl_decay(p, H, p.ZE
 
 EdlDecay edl_decay(const EdlPrepared& p, double H, double zero_below) {
   EdlDecay decay;
-  if (p.RMODE == 0) {
+  const AsperityPairing& rough = p.ROUGHNESS;
+  if (rough.RMODE == 0) {
     const double x = -(p.KAPPA * H);
     decay.BASE = x < zero_below ? 0.0 : exp_or_underflow(x);
     return decay;
   }
-  const double x = -(p.KAPPA * (H + p.ROUGHNESS_OFFSET));
-  decay.ASPERITY_ON = H <= p.ASP;
+  const double x = -(p.KAPPA * (H + rough.OFFSET));
+  decay.ASPERITY_ON = rough.touches(H);
   if (decay.ASPERITY_ON) {
     // The asperity term may be far above the flush limit: the smooth part
     // then counts to its last bit.
@@ -124,20 +104,12 @@ EdlDecay edl_decay(const EdlPrepared& p, double H, double zero_below) {
 }
 
 void FORCEEDL(const EdlPrepared& p, const EdlDecay& decay, double NASP, double& FEDL) {
-  switch (p.RMODE) {
-    case 0:
-      FEDL = p.BASE_PREFACTOR * decay.BASE;
-      break;
-    case 1:
-    case 2:
-    case 3: {
-      const double Fa = decay.ASPERITY_ON ? p.ASPERITY_PREFACTOR * decay.ASPERITY : 0.0;
-      const double count = p.RMODE == 3 ? ASPERITY_PAIR_WEIGHT * NASP : NASP;
-      FEDL = p.UNCOVERED * (p.BASE_PREFACTOR * decay.BASE) + count * Fa;
-      break;
-    }
-    default:
-      break;
+  const AsperityPairing& rough = p.ROUGHNESS;
+  if (rough.RMODE == 0) {
+    FEDL = p.BASE_PREFACTOR * decay.BASE;
+  } else if (rough.known()) {
+    const double Fa = decay.ASPERITY_ON ? p.ASPERITY_PREFACTOR * decay.ASPERITY : 0.0;
+    FEDL = p.UNCOVERED * (p.BASE_PREFACTOR * decay.BASE) + rough.count(NASP) * Fa;
   }
   flush_tiny(FEDL);
 }

@@ -6,14 +6,22 @@
 // H is the surface-to-surface gap at the closest point (m), asperities
 // included; it may be zero or negative. FEDL is in N along the outward normal:
 // positive (zeta potentials of equal sign) pushes the particle away from the
-// collector. With asperities (RMODE 1-3) the smooth part is weighted by the
-// uncovered fraction 1 - pi/4 and the asperity term counts only for H <= ASP.
-// An RMODE outside 0-3 leaves FEDL as it was; in every case a result of
-// magnitude below 1e-30 N is then set to 0.
+// collector. With asperities (RMODE 1-3)
+//   FEDL = (1 - pi/4) Fe(AP, AG, H + offset) + n Fe(ASP, R, H),
+// the smooth part weighted by the fraction the asperities leave uncovered and
+// the asperity term only for H <= ASP, with R, n and the offset of the smooth
+// surfaces as common/roughness.h pairs them. ERE0 in F/m, KAPPA in 1/m, T in
+// K, zeta potentials in V (Bell, Levine and McCartney 1970, J. Colloid
+// Interface Sci. 33, 335). An RMODE outside 0-3 leaves FEDL as it was; in
+// every case a result of magnitude below 1e-30 N is then set to 0.
 #pragma once
+
+#include "common/roughness.h"
 
 namespace colloidsim {
 
+// The full argument list: prepares the run constants and evaluates the
+// prepared form, without its exact flush shortcut.
 void FORCEEDL(double KAPPA, double kB, double ERE0, double T, double ZI, double e, double ZETAC,
               double ZETAP, double AG, double AP, double ASP, double NASP, int RMODE, double H,
               double pi, double& FEDL);
@@ -22,10 +30,8 @@ void FORCEEDL(double KAPPA, double kB, double ERE0, double T, double ZI, double 
 // potentials. Several of these that differ only in the zeta potentials share
 // the exponential decay of a gap (EdlDecay).
 struct EdlPrepared {
-  int RMODE = 0;
+  AsperityPairing ROUGHNESS;
   double KAPPA = 0.0;             // 1/m
-  double ASP = 0.0;               // m
-  double ROUGHNESS_OFFSET = 0.0;  // m, added to H for the smooth surfaces
   double UNCOVERED = 0.0;         // -, 1 - 0.25 pi
   double BASE_PREFACTOR = 0.0;      // N, P KAPPA of particle and collector
   double ASPERITY_PREFACTOR = 0.0;  // N, P KAPPA of the asperity pair
@@ -61,7 +67,7 @@ struct EdlDecay {
 EdlDecay edl_decay(const EdlPrepared& prepared, double H);
 EdlDecay edl_decay(const EdlPrepared& prepared, double H, double zero_below);
 
-// Bit for bit the result of the full argument list.
+// The law's one body.
 void FORCEEDL(const EdlPrepared& prepared, double NASP, double H, double& FEDL);
 
 // The same with the decay of the gap computed once for several zeta pairs

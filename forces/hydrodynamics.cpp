@@ -4,7 +4,7 @@
 
 #include "common/constants.h"
 #include "common/numeric.h"
-#include "forces/vector_math.h"
+#include "common/vector_math.h"
 
 namespace colloidsim {
 

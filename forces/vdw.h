@@ -7,8 +7,10 @@
 // VDWMODE 1, uncoated sphere-sphere with the combined Hamaker constant A132
 // (Gregory 1981, J. Colloid Interface Sci. 83, 138):
 //   Fs(a, b, h) = -(A132 a b / (6 (a + b) h^2)) * lambda / (lambda + 5.32 h)
-// with RMODE adding asperity terms (0 smooth, 1 on the particle, 2 on the
-// collector, 3 on both).
+// With asperities (RMODE 1 on the particle, 2 on the collector, 3 on both)
+//   FVDW = Fs(AP, AG, H + offset) + n Fs(ASP, R, H),
+// the asperity term only for H <= ASP, with R, n and the offset of the
+// smooth surfaces as common/roughness.h pairs them.
 // VDWMODE 2-4, coated particle and/or collector: sum over pairs of concentric
 // shells of -dU/dd with U = -(K/6) f E, f = lambda / (lambda + 11.12 d),
 // E = 2 R1 R2 / D1 + 2 R1 R2 / D2 + ln(D1 / D2), D1 = d^2 + 2 d S,
@@ -19,8 +21,12 @@
 
 #include <array>
 
+#include "common/roughness.h"
+
 namespace colloidsim {
 
+// The full argument list: prepares the run constants and evaluates the
+// prepared form.
 void FORCEVDW(double A132, double AG, double AP, double ASP, double NASP, int RMODE, double H,
               double LAMBDAVDW, double A11, double A22, double A33, double AC1C1, double AC2C2,
               double T1, double T2, int VDWMODE, double& FVDW);
@@ -41,14 +47,12 @@ struct VdwShellPair {
 };
 
 // Everything of FORCEVDW that is fixed for a run; FORCEVDW(prepared, NASP, H,
-// FVDW) gives bit for bit the result of the full argument list.
+// FVDW) is the law's one body.
 struct VdwPrepared {
   int VDWMODE = 0;
-  int RMODE = 0;
   double LAMBDAVDW = 0.0;
   // VDWMODE 1
-  double ASP = 0.0;
-  double ROUGHNESS_OFFSET = 0.0;  // m, added to H for the smooth surfaces
+  AsperityPairing ROUGHNESS;
   VdwSpherePair BASE;
   VdwSpherePair ASPERITY;
   // VDWMODE 2-4: pairs in summation order; CORE1, CORE2 are the core radii

@@ -7,8 +7,10 @@
 
 #include "common/run_constants.h"
 #include "common/run_parameters.h"
+#include "forces/acid_base.h"
+#include "forces/born.h"
 #include "forces/edl.h"
-#include "forces/short_range.h"
+#include "forces/steric.h"
 #include "forces/vdw.h"
 #include "surface/hettrack.h"
 

@@ -4,11 +4,13 @@
 
 #include "common/constants.h"
 #include "common/input_error.h"
+#include "forces/acid_base.h"
+#include "forces/born.h"
 #include "forces/contact.h"
 #include "forces/edl.h"
 #include "forces/happel.h"
 #include "forces/hydrodynamics.h"
-#include "forces/short_range.h"
+#include "forces/steric.h"
 #include "forces/vdw.h"
 
 namespace colloidsim {

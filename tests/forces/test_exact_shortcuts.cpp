@@ -178,7 +178,7 @@ TEST(DoubleLayerFlush, PreparedForceIsBitForBitTheFullFormulaAroundTheFlush) {
                                                AP, ASP, RMODE, PI);
       // The gap at which the smooth surfaces' exponent reaches the flush
       // exponent, and the gaps around it; then every gap out to 10 um.
-      const double offset = prepared.ROUGHNESS_OFFSET;
+      const double offset = prepared.ROUGHNESS.OFFSET;
       std::vector<double> H;
       for (double x : around(prepared.ZERO_BELOW)) H.push_back(-x / KAPPA - offset);
       for (double h = 1e-10; h < 1e-5; h *= 1.001) H.push_back(h);

@@ -1,5 +1,8 @@
 // The prepared (run-constant cached) forms of the force laws must give the
 // very bits of the full-argument forms: compared with memcmp, not a tolerance.
+// The full-argument forms prepare and call the same body but leave out its
+// exact shortcuts (the double layer's flush below 1e-30 N, exp skipped for a
+// zero acid-base or steric prefactor), so these comparisons check them.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,8 +11,10 @@
 #include <vector>
 
 #include "common/constants.h"
+#include "forces/acid_base.h"
+#include "forces/born.h"
 #include "forces/edl.h"
-#include "forces/short_range.h"
+#include "forces/steric.h"
 #include "forces/vdw.h"
 
 namespace colloidsim {

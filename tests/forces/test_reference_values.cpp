@@ -7,9 +7,11 @@
 #include <string>
 
 #include "common/constants.h"
+#include "forces/acid_base.h"
+#include "forces/born.h"
 #include "forces/edl.h"
 #include "forces/hydrodynamics.h"
-#include "forces/short_range.h"
+#include "forces/steric.h"
 #include "forces/vdw.h"
 #include "tests/support.h"
 

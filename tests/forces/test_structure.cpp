@@ -4,9 +4,10 @@
 #include <limits>
 
 #include "common/constants.h"
+#include "forces/acid_base.h"
+#include "forces/born.h"
 #include "forces/edl.h"
 #include "forces/hydrodynamics.h"
-#include "forces/short_range.h"
 #include "forces/vdw.h"
 #include "tests/support.h"
 

@@ -1,4 +1,4 @@
-#include "forces/vector_math.h"
+#include "common/vector_math.h"
 
 #if COLLOIDSIM_SLEEF
 
