@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,14 @@ struct ListItem {
 struct ValueOrigin {
   int line = 0;          // 1-based line number
   std::string text;      // the value as written; empty when it was left unchanged
+  // Where the value stands on its line, for rewriting it in place: the byte
+  // offset and length of its whole item ("3*0.0" for a repeat; a null's
+  // comma, length 0), the repeat count r of "r*c" (1 for a plain value) and
+  // which of the r copies this value is.
+  std::size_t column = 0;
+  std::size_t length = 0;
+  std::int32_t repeat = 1;
+  std::int32_t copy = 0;
 };
 
 class ListReader {
@@ -65,7 +74,8 @@ class ListReader {
 
   // One free-format read. Throws InputError for a value that does not fit its
   // item's kind and for an end of file before every item is satisfied.
-  void read(std::initializer_list<ListItem> items);
+  void read(std::initializer_list<ListItem> items) { read(std::span<const ListItem>(items.begin(), items.size())); }
+  void read(std::span<const ListItem> items);
 
   // The same read confined to the current line: a line end before every item
   // is satisfied is an error ("the end of the line") naming the first item
@@ -94,9 +104,10 @@ class ListReader {
     enum class Type { Value, Null, Slash, End } type;
     std::string_view text;
     int line;
+    std::size_t column = 0;  // offset of the item on its line
   };
   Token next_token();
-  void assign(const ListItem& item, const Token& token);
+  void assign(const ListItem& item, const Token& token, const ValueOrigin& where);
   // What a read found at the end of the text.
   std::string end_text() const;
 

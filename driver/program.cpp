@@ -13,6 +13,8 @@
 #include "driver/command_line.h"
 #include "driver/resume.h"
 #include "driver/run.h"
+#include "driver/run_setup.h"
+#include "driver/set_command.h"
 #include "driver/merge_command.h"
 #include "driver/summary_command.h"
 #include "io/echo.h"
@@ -26,16 +28,6 @@
 namespace colloidsim {
 
 namespace {
-
-// Setup for checked parameters; a scan that runs past its cap is reported
-// with the line of the parameter that makes it long.
-RunContext prepare(const ParameterFile& file, std::optional<std::uint64_t> seed) {
-  try {
-    return prepare_run(file.parameters, seed);
-  } catch (const SetupScanError& e) {
-    throw parameter_error(file, e.parameter(), e.value(), e.expected());
-  }
-}
 
 std::string value_text(double value) {
   if (std::isnan(value)) return "NaN";
@@ -65,6 +57,9 @@ int run_command(const std::vector<std::string>& args, const std::filesystem::pat
   if (!args.empty() && args.front() == "merge") {
     return run_merge_command({args.begin() + 1, args.end()}, workdir, out, err);
   }
+  if (!args.empty() && args.front() == "set") {
+    return run_set_command({args.begin() + 1, args.end()}, workdir, out, err);
+  }
   if (!args.empty() && args.front() == "missing") {
     return run_missing_command({args.begin() + 1, args.end()}, workdir, out, err);
   }
@@ -92,7 +87,7 @@ int run_command(const std::vector<std::string>& args, const std::filesystem::pat
       }
     }
     validate_parameters(file);
-    const RunContext run = prepare(file, cl.seed);
+    const RunContext run = prepare_checked_run(file, cl.seed);
     std::vector<RestartRecord> restart;
     if (run.p.ATTMODE == -1) {
       const std::int32_t count = run.p.CLUSTER == 1 ? 1 : run.p.NPART;
