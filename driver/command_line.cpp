@@ -85,6 +85,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       cl.resume = true;
     } else if (arg == "--quiet") {
       cl.quiet = true;
+    } else if (arg == "--no-trajectories") {
+      cl.trajectories = false;
     } else if (arg == "--seed" || arg.rfind("--seed=", 0) == 0) {
       std::string value;
       if (arg == "--seed") {
@@ -102,7 +104,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       cl.seed = seed;
     } else {
       throw InputError("command line", 0, "", "the unknown option " + quoted_value(arg),
-                       "--seed N, --threads N (-j N), --resume, --quiet, --help (-h) or --version "
+                       "--seed N, --threads N (-j N), --resume, --quiet, --no-trajectories, --help (-h) or "
+                       "--version "
                        "(see colloidsim --help)");
     }
   }
@@ -116,6 +119,8 @@ std::string usage_text() {
          "       colloidsim merge [DIR] [--allow-missing] flux files from numbered files\n"
          "       colloidsim missing [DIR] [--block-size B] particles still to run\n"
          "       colloidsim summary [DIR] [--json]        report on a finished run\n"
+         "       colloidsim set [FILE] NAME=VALUE ...     change values of a parameter file\n"
+         "       colloidsim study [DIR]                   run the conditions of DIR/STUDY.toml\n"
          "                                                (see colloidsim summary --help)\n"
          "\n"
          "Simulates colloid-particle trajectories around one collector grain of a\n"
@@ -148,6 +153,9 @@ std::string usage_text() {
          "               --seed as the stopped run.\n"
          "  --quiet      no progress bar (it is drawn on standard error only when\n"
          "               that is a terminal)\n"
+         "  --no-trajectories\n"
+         "               write no trajectory files (VORNEKTRAJ*.n.OUT); the flux files\n"
+         "               and the console lines are the same as without it\n"
          "  --help, -h   show this text and exit\n"
          "  --version    show the version and exit\n"
          "\n"

@@ -15,6 +15,7 @@ struct CommandLine {
   std::optional<int> threads;           // --threads N, -j N: particles run at once
   bool resume = false;                  // --resume: continue a stopped all-particles run
   bool quiet = false;                   // --quiet: no progress bar
+  bool trajectories = true;             // --no-trajectories: no trajectory files
   std::vector<std::string> positional;  // one-particle mode: particle count, particle number
 };
 

@@ -15,6 +15,7 @@
 #include "driver/run.h"
 #include "driver/run_setup.h"
 #include "driver/set_command.h"
+#include "driver/study_command.h"
 #include "driver/merge_command.h"
 #include "driver/summary_command.h"
 #include "io/echo.h"
@@ -60,6 +61,9 @@ int run_command(const std::vector<std::string>& args, const std::filesystem::pat
   if (!args.empty() && args.front() == "set") {
     return run_set_command({args.begin() + 1, args.end()}, workdir, out, err);
   }
+  if (!args.empty() && args.front() == "study") {
+    return run_study_command({args.begin() + 1, args.end()}, workdir, out, err, err_is_terminal);
+  }
   if (!args.empty() && args.front() == "missing") {
     return run_missing_command({args.begin() + 1, args.end()}, workdir, out, err);
   }
@@ -98,6 +102,7 @@ int run_command(const std::vector<std::string>& args, const std::filesystem::pat
 
     RunRequest request;
     request.threads = cl.threads.value_or(available_cpus());
+    request.trajectories = cl.trajectories;
     if (!restart.empty()) request.restart = &restart;
     std::int64_t earlier[3] = {0, 0, 0};
     if (run.p.CLUSTER == 1) {
