@@ -7,7 +7,9 @@
 # (COLLOIDSIM_SLEEF=ON in the environment does the same as --sleef.)
 set -euo pipefail
 
-packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev libcli11-dev libtomlplusplus-dev
+packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev
+  # the command line, JSON output and study files
+  libcli11-dev nlohmann-json3-dev libtomlplusplus-dev
   python3 python3-numpy python3-matplotlib python3-pytest
   # the job-array test on a real single-node Slurm cluster
   slurm-wlm munge

@@ -49,9 +49,13 @@ def _spans_decades(values):
     return values.size > 1 and np.all(values > 0) and values.max() / values.min() > 10
 
 
-def _label(name):
+def _axis(name, values):
+    """Scale and label of a varied parameter's axis: lengths below a
+    millimetre in micrometres."""
     unit = UNITS.get(name)
-    return f"{name} ({unit})" if unit else name
+    if unit == "m" and values and max(abs(v) for v in values) < 1e-3:
+        return 1e6, f"{name} (um)"
+    return 1.0, f"{name} ({unit})" if unit else name
 
 
 def _series(doc):
@@ -68,6 +72,7 @@ def _series(doc):
 
 
 def _interval_panel(ax, series, quantity, ylabel, first):
+    scale, xlabel = _axis(first, [x for points in series.values() for x, _ in points])
     drawn = []
     for i, (key, points) in enumerate(series.items()):
         xs, ys, low, high = [], [], [], []
@@ -75,7 +80,7 @@ def _interval_panel(ax, series, quantity, ylabel, first):
             q = row.get(quantity)
             if not q or q["value"] is None:
                 continue
-            xs.append(x)
+            xs.append(x * scale)
             ys.append(q["value"])
             low.append(q["value"] - (q["interval"][0] if q["interval"][0] is not None else q["value"]))
             high.append((q["interval"][1] if q["interval"][1] is not None else q["value"]) - q["value"])
@@ -90,7 +95,7 @@ def _interval_panel(ax, series, quantity, ylabel, first):
             eta0 = [(x, (row.get("eta0") or {}).get("tufenkji_elimelech")) for x, row in points]
             eta0 = [(x, v) for x, v in eta0 if v is not None]
             if eta0:
-                ax.plot([x for x, _ in eta0], [v for _, v in eta0], linestyle="--", color=colour,
+                ax.plot([x * scale for x, _ in eta0], [v for _, v in eta0], linestyle="--", color=colour,
                         gid=f"eta0-{i}", label="Tufenkji-Elimelech eta0" if i == 0 else None)
                 drawn.extend(v for _, v in eta0)
     xs_all = [x for points in series.values() for x, _ in points]
@@ -98,7 +103,7 @@ def _interval_panel(ax, series, quantity, ylabel, first):
         ax.set_xscale("log")
     if _spans_decades(drawn):
         ax.set_yscale("log")
-    ax.set_xlabel(_label(first))
+    ax.set_xlabel(xlabel)
     ax.set_ylabel(ylabel)
     ax.grid(True, which="both", alpha=0.3)
     if ax.get_legend_handles_labels()[1]:

@@ -37,7 +37,9 @@ def test_lines_scales_and_correlation():
     lines = [l for l in eta.get_lines() if (l.get_gid() or "").startswith("eta_attached-")]
     assert len(lines) == 2
     # The first line is IS = 1 over the three sizes, twins left out.
-    np.testing.assert_array_equal(lines[0].get_xdata(), [1e-7, 1e-6, 4e-6])
+    # in micrometres
+    np.testing.assert_allclose(lines[0].get_xdata(), [0.1, 1.0, 4.0])
+    assert eta.get_xlabel() == "AP (um)"
     np.testing.assert_allclose(lines[0].get_ydata(), [0.01, 0.02, 0.03])
     dashed = [l for l in eta.get_lines() if (l.get_gid() or "").startswith("eta0-")]
     assert len(dashed) == 2 and dashed[0].get_linestyle() == "--"
