@@ -127,7 +127,8 @@ int run_study_command(const std::vector<std::string>& args, const fs::path& work
   int threads = 0;
   bool table = false, json = false, quiet = false;
   SlurmOptions slurm;
-  app.add_option("DIR", dir_shown, "the study directory (default: the working directory)");
+  app.add_option("DIR", dir_shown, "the study directory (default: the working directory)")
+      ->type_name("");
   app.add_option("--threads,-j", threads, "particles run at once (default: the CPUs this process may use)")
       ->check(CLI::Range(1, 4096));
   app.add_flag("--table", table, "write STUDY.csv and print the table of the runs so far; runs nothing");
