@@ -244,6 +244,10 @@ void ListReader::assign(const ListItem& item, const Token& token, const ValueOri
   }
 }
 
+void ListReader::read(std::initializer_list<ListItem> items) {
+  read(std::span<const ListItem>(items.begin(), items.size()));
+}
+
 void ListReader::read(std::span<const ListItem> items) {
   // Every read starts at the beginning of a line.
   column_ = 0;
@@ -305,6 +309,10 @@ void ListReader::read(std::span<const ListItem> items) {
 }
 
 void ListReader::read_within_line(std::initializer_list<ListItem> items) {
+  read_within_line(std::span<const ListItem>(items.begin(), items.size()));
+}
+
+void ListReader::read_within_line(std::span<const ListItem> items) {
   within_line_ = true;
   try {
     read(items);

@@ -74,13 +74,14 @@ class ListReader {
 
   // One free-format read. Throws InputError for a value that does not fit its
   // item's kind and for an end of file before every item is satisfied.
-  void read(std::initializer_list<ListItem> items) { read(std::span<const ListItem>(items.begin(), items.size())); }
+  void read(std::initializer_list<ListItem> items);
   void read(std::span<const ListItem> items);
 
   // The same read confined to the current line: a line end before every item
   // is satisfied is an error ("the end of the line") naming the first item
   // left without a value.
   void read_within_line(std::initializer_list<ListItem> items);
+  void read_within_line(std::span<const ListItem> items);
 
   // A formatted read without items whose format holds `advances` record
   // advances: consumes the current line and `advances` more.

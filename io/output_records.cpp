@@ -1,25 +1,42 @@
 #include "io/output_records.h"
 
+#include <array>
+#include <string_view>
+
 #include "common/fixed_format.h"
+#include "io/record_columns.h"
 
 namespace colloidsim {
 
 namespace {
 
 // A title followed by blanks up to the width of its data field.
-void append_title(std::string& out, const char* title, int width) {
-  const std::size_t start = out.size();
+void append_title(std::string& out, std::string_view title, int width) {
   out += title;
-  const std::size_t written = out.size() - start;
-  if (written < static_cast<std::size_t>(width)) append_X(out, width - static_cast<int>(written));
+  if (title.size() < static_cast<std::size_t>(width)) {
+    append_X(out, width - static_cast<int>(title.size()));
+  }
 }
 
-void append_E158(std::string& out, double value) { append_E(out, value, 15, 8); }
+template <typename Record, std::size_t N>
+void append_header(std::string& out, const std::array<RecordColumn<Record>, N>& table) {
+  for (std::size_t k = 0; k + 1 < N; ++k) append_title(out, table[k].title, table[k].width);
+  out += table[N - 1].title;
+  out += '\n';
+}
 
-// E15.8 followed by 5X.
-void append_field(std::string& out, double value) {
-  append_E158(out, value);
-  append_X(out, 5);
+template <typename Record, std::size_t N>
+void append_row(std::string& out, const std::array<RecordColumn<Record>, N>& table,
+                const Record& r) {
+  for (const RecordColumn<Record>& c : table) {
+    if (c.kind == ColumnKind::Real) {
+      append_E(out, r.*c.real, c.field, c.digits);
+    } else {
+      append_I(out, c.int32 ? std::int64_t{r.*c.int32} : r.*c.int64, c.field, c.digits);
+    }
+    append_X(out, c.width - c.field);
+  }
+  out += '\n';
 }
 
 }  // namespace
@@ -65,48 +82,10 @@ void append_legend(std::string& out) {
   out += '\n';
 }
 
-void append_flux_header(std::string& out) {
-  append_title(out, "PARTICLE", 11);
-  append_title(out, "ATTACHK", 8);
-  for (const char* title :
-       {"XINIT(m)", "YINIT(m)", "RINJ(m)", "ZINIT(m)", "RINIT(m)", "HINIT(m)", "XOUT(m)",
-        "YOUT(m)", "ZOUT(m)", "ROUT(m)", "HOUT(m)", "ETIME(s)", "PTIMEIN(s)", "PTIMEOUT(s)",
-        "TBULK(s)", "TNEAR(s)", "TFRIC(s)", "NSVISIT", "FRICVISIT", "ACONT(m)", "RZOI(m)",
-        "AFRACT"}) {
-    append_title(out, title, 20);
-  }
-  append_title(out, "HETTYPE", 8);
-  append_title(out, "HETFLAG", 8);
-  for (const char* title : {"NSVEL(m/s)", "HAVE(m)", "XINNS(m)", "YINNS(m)"}) {
-    append_title(out, title, 20);
-  }
-  out += "ZINNS(m)\n";
-}
+void append_flux_header(std::string& out) { append_header(out, FLUX_COLUMNS); }
 
 void append_flux_record(std::string& out, const FluxRecord& r) {
-  append_I(out, r.IPART, 6, 6);
-  append_X(out, 5);
-  append_I(out, r.ATTACHK, 1);
-  append_X(out, 7);
-  for (double value : {r.XINIT, r.YINIT, r.RINJ, r.ZINIT, r.RINIT, r.HINIT, r.XOUT, r.YOUT,
-                       r.ZOUT, r.ROUT, r.HOUT, r.ELAPSED, r.PTIMEIN, r.PTIMEOUT, r.TBULK, r.TNEAR,
-                       r.TFRIC}) {
-    append_field(out, value);
-  }
-  append_I(out, r.NSVISIT, 15);
-  append_X(out, 5);
-  append_I(out, r.FRICVISIT, 15);
-  append_X(out, 5);
-  append_field(out, r.ACONT);
-  append_field(out, r.RZOI);
-  append_field(out, r.AFRACT);
-  append_I(out, r.HETTYPE, 1);
-  append_X(out, 7);
-  append_I(out, r.HETFLAG, 1);
-  append_X(out, 7);
-  for (double value : {r.NSVEL, r.HAVE, r.XINNS, r.YINNS}) append_field(out, value);
-  append_E158(out, r.ZINNS);
-  out += '\n';
+  append_row(out, FLUX_COLUMNS, r);
 }
 
 void append_fate_line(std::string& out, std::int32_t ATTACHK) {
@@ -115,27 +94,10 @@ void append_fate_line(std::string& out, std::int32_t ATTACHK) {
   out += '\n';
 }
 
-void append_trajectory_header(std::string& out) {
-  for (const char* title : {"I", "X", "Y", "Z", "R", "H", "ETIME", "PTIMEF", "FCOLL", "FVDW",
-                            "FEDL", "FAB", "FSTE", "FBORN", "UT", "UN", "VT", "VN", "FDRGT",
-                            "FDRGN", "FDIFX", "FDIFY", "FDIFZ", "FGT", "FGN", "FLIFT", "ACONT",
-                            "RZOI"}) {
-    append_title(out, title, 20);
-  }
-  out += "AFRACT\n";
-}
+void append_trajectory_header(std::string& out) { append_header(out, TRAJECTORY_COLUMNS); }
 
 void append_trajectory_row(std::string& out, const TrajectoryRow& w) {
-  append_I(out, w.ISTEP, 15, 15);
-  for (double value : {w.X, w.Y, w.Z, w.R, w.H, w.ELAPSED, w.PTIMEF, w.FCOLL, w.FVDW, w.FEDL,
-                       w.FAB, w.FSTE, w.FBORN, w.UT, w.UN, w.VT, w.VN, w.FDRGT, w.FDRGN, w.FDIFX,
-                       w.FDIFY, w.FDIFZ, w.FGT, w.FGN, w.FLIFT, w.ACONT, w.RZOI}) {
-    append_X(out, 5);
-    append_E158(out, value);
-  }
-  append_X(out, 5);
-  append_E158(out, w.AFRACT);
-  out += '\n';
+  append_row(out, TRAJECTORY_COLUMNS, w);
 }
 
 void append_progress_line(std::string& out, std::int32_t J, std::int64_t I, double R, double Z,

@@ -1,18 +1,45 @@
 #include "io/restart_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string>
 #include <utility>
 
 #include "common/input_error.h"
+#include "io/record_columns.h"
 
 namespace colloidsim {
 
 namespace {
 
-using I = ListItem;
+// The columns a restart reads: those up to NSVEL must stand on the record's
+// line, and of them it takes the injection radius, the final point (where
+// the restarted particle starts) and the contact radius.
+constexpr std::size_t READ_COLUMNS = column_of(FLUX_COLUMNS, &FluxRecord::NSVEL) + 1;
+constexpr std::pair<double FluxRecord::*, double RestartRecord::*> TAKEN[] = {
+    {&FluxRecord::RINJ, &RestartRecord::RINJ},   {&FluxRecord::XOUT, &RestartRecord::XINIT},
+    {&FluxRecord::YOUT, &RestartRecord::YINIT},  {&FluxRecord::ZOUT, &RestartRecord::ZINIT},
+    {&FluxRecord::ROUT, &RestartRecord::RINIT},  {&FluxRecord::HOUT, &RestartRecord::HINIT},
+    {&FluxRecord::ACONT, &RestartRecord::ACONT}};
+
+static_assert(READ_COLUMNS < FLUX_COLUMNS.size());
+static_assert([] {
+  for (const auto& [column, target] : TAKEN) {
+    if (column_of(FLUX_COLUMNS, column) >= READ_COLUMNS) return false;
+  }
+  return true;
+}());
+
+// The member of the restart record a column fills, nullptr for a column the
+// restart reads past.
+double RestartRecord::*taken_by(const FluxColumn& column) {
+  for (const auto& [from, target] : TAKEN) {
+    if (column.real == from) return target;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -57,30 +84,21 @@ RestartRecord RestartFile::record(std::int32_t k) {
   constexpr double UNSET = std::numeric_limits<double>::quiet_NaN();
   RestartRecord r{UNSET, UNSET, UNSET, UNSET, UNSET, UNSET, UNSET};
   const std::string rec = "record " + std::to_string(k) + " ";
-  const std::string c[27] = {
-      rec + "PARTICLE",  rec + "ATTACHK",   rec + "XINIT(m)",  rec + "YINIT(m)",
-      rec + "RINJ(m)",   rec + "ZINIT(m)",  rec + "RINIT(m)",  rec + "HINIT(m)",
-      rec + "XOUT(m)",   rec + "YOUT(m)",   rec + "ZOUT(m)",   rec + "ROUT(m)",
-      rec + "HOUT(m)",   rec + "ETIME(s)",  rec + "PTIMEIN(s)", rec + "PTIMEOUT(s)",
-      rec + "TBULK(s)",  rec + "TNEAR(s)",  rec + "TFRIC(s)",  rec + "NSVISIT",
-      rec + "FRICVISIT", rec + "ACONT(m)",  rec + "RZOI(m)",   rec + "AFRACT",
-      rec + "HETTYPE",   rec + "HETFLAG",   rec + "NSVEL(m/s)"};
-  std::string s[20];
-  reader_.read_within_line({I::text(c[0], s[0]), I::text(c[1], s[1]), I::text(c[2], s[2]),
-                            I::text(c[3], s[3]), I::real(c[4], r.RINJ), I::text(c[5], s[4]),
-                            I::text(c[6], s[5]), I::text(c[7], s[6]), I::real(c[8], r.XINIT),
-                            I::real(c[9], r.YINIT), I::real(c[10], r.ZINIT), I::real(c[11], r.RINIT),
-                            I::real(c[12], r.HINIT), I::text(c[13], s[7]), I::text(c[14], s[8]),
-                            I::text(c[15], s[9]), I::text(c[16], s[10]), I::text(c[17], s[11]),
-                            I::text(c[18], s[12]), I::text(c[19], s[13]), I::text(c[20], s[14]),
-                            I::real(c[21], r.ACONT), I::text(c[22], s[15]), I::text(c[23], s[16]),
-                            I::text(c[24], s[17]), I::text(c[25], s[18]), I::text(c[26], s[19])});
-  const std::pair<const std::string*, double> taken[] = {
-      {&c[4], r.RINJ},   {&c[8], r.XINIT},  {&c[9], r.YINIT}, {&c[10], r.ZINIT},
-      {&c[11], r.RINIT}, {&c[12], r.HINIT}, {&c[21], r.ACONT}};
-  for (const auto& [name, value] : taken) {
-    if (std::isnan(value)) {
-      throw InputError(RESTART_FILE, last_record_line_, *name,
+  std::array<std::string, READ_COLUMNS> names;
+  std::array<std::string, READ_COLUMNS> skipped;
+  std::array<double RestartRecord::*, READ_COLUMNS> targets{};
+  std::vector<ListItem> items;
+  items.reserve(READ_COLUMNS);
+  for (std::size_t c = 0; c < READ_COLUMNS; ++c) {
+    names[c] = rec + std::string(FLUX_COLUMNS[c].title);
+    targets[c] = taken_by(FLUX_COLUMNS[c]);
+    items.push_back(targets[c] ? ListItem::real(names[c], r.*targets[c])
+                               : ListItem::text(names[c], skipped[c]));
+  }
+  reader_.read_within_line(items);
+  for (std::size_t c = 0; c < READ_COLUMNS; ++c) {
+    if (targets[c] && std::isnan(r.*targets[c])) {
+      throw InputError(RESTART_FILE, last_record_line_, names[c],
                        "no value (a null or a slash left it unset)", "a real number");
     }
   }

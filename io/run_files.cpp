@@ -15,21 +15,14 @@
 #include "common/input_error.h"
 #include "common/run_parameters.h"
 #include "io/echo.h"
+#include "io/record_columns.h"
 
 namespace colloidsim {
 
 namespace {
 
 constexpr int HEADING_LINES = 6;  // echo (4), legend, column header
-constexpr std::size_t FLUX_FIELDS = 31;
-
-const char* const FLUX_FIELD_TITLES[FLUX_FIELDS] = {
-    "PARTICLE",   "ATTACHK",     "XINIT(m)", "YINIT(m)", "RINJ(m)",  "ZINIT(m)",   "RINIT(m)",
-    "HINIT(m)",   "XOUT(m)",     "YOUT(m)",  "ZOUT(m)",  "ROUT(m)",  "HOUT(m)",    "ETIME(s)",
-    "PTIMEIN(s)", "PTIMEOUT(s)", "TBULK(s)", "TNEAR(s)", "TFRIC(s)", "NSVISIT",    "FRICVISIT",
-    "ACONT(m)",   "RZOI(m)",     "AFRACT",   "HETTYPE",  "HETFLAG",  "NSVEL(m/s)", "HAVE(m)",
-    "XINNS(m)",   "YINNS(m)",    "ZINNS(m)"};
-
+constexpr std::size_t FLUX_FIELDS = FLUX_COLUMNS.size();
 
 std::string in_quotes(std::string_view text) { return quoted_value(text); }
 
@@ -300,35 +293,35 @@ bool parse_flux_row(std::string_view text, FluxRecord& r, std::string& error) {
                             std::to_string(FLUX_FIELDS) + " fields of a flux row";
     return false;
   }
-  std::size_t k = 0;
-  const auto fail = [&](const char* expected) {
-    error = "field " + std::to_string(k + 1) + " (" + FLUX_FIELD_TITLES[k] + "): found " +
-            in_quotes(f[k]) + "; expected " + expected;
-    return false;
-  };
-  const auto integer = [&](auto& target) {
-    return parse_fixed_integer(f[k], target) ? (++k, true) : fail("an integer");
-  };
-  const auto real = [&](double& target) {
-    return parse_fixed_real(f[k], target) ? (++k, true) : fail("a real in the E15.8 form");
-  };
-  if (!all_digits(f[k]) || !parse_fixed_integer(f[k], r.IPART) || r.IPART < 1) {
-    return fail("a particle number (six digits or more)");
-  }
-  ++k;
-  if (f[k].size() != 1 || f[k][0] < '1' || f[k][0] > '6') return fail("a fate code 1..6");
-  r.ATTACHK = f[k][0] - '0';
-  ++k;
-  for (double* target :
-       {&r.XINIT, &r.YINIT, &r.RINJ, &r.ZINIT, &r.RINIT, &r.HINIT, &r.XOUT, &r.YOUT, &r.ZOUT,
-        &r.ROUT, &r.HOUT, &r.ELAPSED, &r.PTIMEIN, &r.PTIMEOUT, &r.TBULK, &r.TNEAR, &r.TFRIC}) {
-    if (!real(*target)) return false;
-  }
-  if (!integer(r.NSVISIT) || !integer(r.FRICVISIT)) return false;
-  if (!real(r.ACONT) || !real(r.RZOI) || !real(r.AFRACT)) return false;
-  if (!integer(r.HETTYPE) || !integer(r.HETFLAG)) return false;
-  for (double* target : {&r.NSVEL, &r.HAVE, &r.XINNS, &r.YINNS, &r.ZINNS}) {
-    if (!real(*target)) return false;
+  // The particle number and the fate are read more strictly than the other
+  // integers: the number as the digits of I6.6 (or more), the fate as a code.
+  constexpr std::size_t particle = column_of(FLUX_COLUMNS, &FluxRecord::IPART);
+  constexpr std::size_t fate = column_of(FLUX_COLUMNS, &FluxRecord::ATTACHK);
+  for (std::size_t k = 0; k < FLUX_FIELDS; ++k) {
+    const FluxColumn& c = FLUX_COLUMNS[k];
+    const std::string_view field = f[k];
+    const char* expected = nullptr;
+    if (k == particle) {
+      if (!all_digits(field) || !parse_fixed_integer(field, r.IPART) || r.IPART < 1) {
+        expected = "a particle number (six digits or more)";
+      }
+    } else if (k == fate) {
+      if (field.size() != 1 || field[0] < '1' || field[0] > '6') {
+        expected = "a fate code 1..6";
+      } else {
+        r.ATTACHK = field[0] - '0';
+      }
+    } else if (c.kind == ColumnKind::Real) {
+      if (!parse_fixed_real(field, r.*c.real)) expected = "a real in the E15.8 form";
+    } else if (c.int32 ? !parse_fixed_integer(field, r.*c.int32)
+                       : !parse_fixed_integer(field, r.*c.int64)) {
+      expected = "an integer";
+    }
+    if (expected) {
+      error = "field " + std::to_string(k + 1) + " (" + std::string(c.title) + "): found " +
+              in_quotes(field) + "; expected " + expected;
+      return false;
+    }
   }
   return true;
 }

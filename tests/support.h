@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -31,9 +32,13 @@ inline ::testing::AssertionResult RelNear(double actual, double expected, double
 }
 
 // A fresh, empty directory under the system's temporary directory.
+// Named after the build too, so that the suites of two builds run at the
+// same time on one machine do not remove each other's directories.
 inline std::filesystem::path fresh_directory(const std::string& name) {
   const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("colloidsim-test-" + name);
+      std::filesystem::temp_directory_path() /
+      ("colloidsim-test-" + std::to_string(std::hash<std::string>{}(COLLOIDSIM_EXECUTABLE) % 100000) +
+       "-" + name);
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir;

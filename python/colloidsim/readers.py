@@ -27,21 +27,33 @@ FATE_LEGEND = (
     "ATTACHK6=CRASHED"
 )
 
-FLUX_TITLES = [
-    "PARTICLE", "ATTACHK", "XINIT(m)", "YINIT(m)", "RINJ(m)", "ZINIT(m)", "RINIT(m)",
-    "HINIT(m)", "XOUT(m)", "YOUT(m)", "ZOUT(m)", "ROUT(m)", "HOUT(m)", "ETIME(s)",
-    "PTIMEIN(s)", "PTIMEOUT(s)", "TBULK(s)", "TNEAR(s)", "TFRIC(s)", "NSVISIT", "FRICVISIT",
-    "ACONT(m)", "RZOI(m)", "AFRACT", "HETTYPE", "HETFLAG", "NSVEL(m/s)", "HAVE(m)",
-    "XINNS(m)", "YINNS(m)", "ZINNS(m)",
+# The columns of a flux row and of a trajectory row, as io/record_columns.h
+# has them: the title, the characters the column takes (its title, or its
+# field and the blanks after it) and the kind of its values.
+FLUX_COLUMNS = [
+    ("PARTICLE", 11, int), ("ATTACHK", 8, int),
+    ("XINIT(m)", 20, float), ("YINIT(m)", 20, float), ("RINJ(m)", 20, float),
+    ("ZINIT(m)", 20, float), ("RINIT(m)", 20, float), ("HINIT(m)", 20, float),
+    ("XOUT(m)", 20, float), ("YOUT(m)", 20, float), ("ZOUT(m)", 20, float),
+    ("ROUT(m)", 20, float), ("HOUT(m)", 20, float), ("ETIME(s)", 20, float),
+    ("PTIMEIN(s)", 20, float), ("PTIMEOUT(s)", 20, float), ("TBULK(s)", 20, float),
+    ("TNEAR(s)", 20, float), ("TFRIC(s)", 20, float), ("NSVISIT", 20, int),
+    ("FRICVISIT", 20, int), ("ACONT(m)", 20, float), ("RZOI(m)", 20, float),
+    ("AFRACT", 20, float), ("HETTYPE", 8, int), ("HETFLAG", 8, int),
+    ("NSVEL(m/s)", 20, float), ("HAVE(m)", 20, float), ("XINNS(m)", 20, float),
+    ("YINNS(m)", 20, float), ("ZINNS(m)", 15, float),
 ]
-FLUX_INTEGERS = {"PARTICLE", "ATTACHK", "NSVISIT", "FRICVISIT", "HETTYPE", "HETFLAG"}
+TRAJECTORY_COLUMNS = [("I", 20, int)] + [
+    (title, 20, float) for title in (
+        "X", "Y", "Z", "R", "H", "ETIME", "PTIMEF", "FCOLL", "FVDW", "FEDL", "FAB", "FSTE",
+        "FBORN", "UT", "UN", "VT", "VN", "FDRGT", "FDRGN", "FDIFX", "FDIFY", "FDIFZ", "FGT",
+        "FGN", "FLIFT", "ACONT", "RZOI")
+] + [("AFRACT", 15, float)]
 
-TRAJECTORY_TITLES = [
-    "I", "X", "Y", "Z", "R", "H", "ETIME", "PTIMEF", "FCOLL", "FVDW", "FEDL", "FAB", "FSTE",
-    "FBORN", "UT", "UN", "VT", "VN", "FDRGT", "FDRGN", "FDIFX", "FDIFY", "FDIFZ", "FGT", "FGN",
-    "FLIFT", "ACONT", "RZOI", "AFRACT",
-]
-TRAJECTORY_INTEGERS = {"I"}
+FLUX_TITLES = [title for title, _, _ in FLUX_COLUMNS]
+FLUX_INTEGERS = {title.split("(", 1)[0] for title, _, kind in FLUX_COLUMNS if kind is int}
+TRAJECTORY_TITLES = [title for title, _, _ in TRAJECTORY_COLUMNS]
+TRAJECTORY_INTEGERS = {title for title, _, kind in TRAJECTORY_COLUMNS if kind is int}
 
 # The fates and the family of files each goes to.
 FATES = {
@@ -210,17 +222,17 @@ def read_trajectory(path):
     return Trajectory(path, echo, int(fate_line[9:]), rows)
 
 
-def _header(titles, widths):
-    return "".join(t.ljust(w) for t, w in zip(titles[:-1], widths)) + titles[-1]
+def _header(columns):
+    """Each title left-aligned in its column's characters, the last without blanks."""
+    return "".join(title.ljust(width) for title, width, _ in columns[:-1]) + columns[-1][0]
 
 
 def _flux_header():
-    widths = [11, 8] + [20] * 22 + [8, 8] + [20] * 4
-    return _header(FLUX_TITLES, widths)
+    return _header(FLUX_COLUMNS)
 
 
 def _trajectory_header():
-    return _header(TRAJECTORY_TITLES, [20] * 28)
+    return _header(TRAJECTORY_COLUMNS)
 
 
 _FLUX_ROW = _row_pattern(FLUX_TITLES, FLUX_INTEGERS)

@@ -2,6 +2,8 @@
 program writes, and on files that are not its own."""
 
 import json
+import os
+import re
 import shutil
 import subprocess
 
@@ -9,6 +11,10 @@ import numpy as np
 import pytest
 
 from colloidsim import FAMILY_OF_FATE, RunFileError, read_flux, read_run, read_trajectory
+from colloidsim.readers import FLUX_COLUMNS, TRAJECTORY_COLUMNS
+
+EXPECTED = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
+                        "tests", "data", "regression", "expected")
 
 
 @pytest.mark.parametrize("example", ["favorable", "heterogeneous"])
@@ -135,3 +141,18 @@ def test_numbered_files_of_one_particle_runs(examples, tmp_path):
     run, numbered = read_run(source), read_run(tmp_path)
     assert numbered.layout == "numbered" and list(numbered.missing) == [4]
     assert np.array_equal(numbered.flux, run.flux[run.flux["PARTICLE"] != 4])
+
+
+@pytest.mark.parametrize("name, columns", [("FLUXATT.OUT", FLUX_COLUMNS),
+                                           ("VORNEKTRAJATT.2.OUT", TRAJECTORY_COLUMNS)])
+def test_column_tables_follow_the_files_the_program_writes(name, columns):
+    """The titles and widths of the column tables against the header of a
+    regression output (tests/driver/test_run.cpp keeps those equal to what the program
+    writes), and their widths against the length of its rows."""
+    with open(os.path.join(EXPECTED, name)) as f:
+        lines = f.read().split("\n")[5:-1]
+    titles = re.findall(r"\S+ *", lines[0])
+    assert [t.rstrip() for t in titles] == [title for title, _, _ in columns]
+    assert [len(t) for t in titles[:-1]] == [width for _, width, _ in columns[:-1]]
+    assert len(lines) > 1
+    assert {len(row) for row in lines[1:]} == {sum(width for _, width, _ in columns)}
