@@ -204,7 +204,7 @@ ListReader::Token ListReader::next_token() {
         after_value_ = false;
         continue;
       }
-      return {Token::Type::Null, {}, line_ + 1};
+      return {Token::Type::Null, {}, line_ + 1, column_ - 1};
     }
     if (c == '/') {
       ++column_;
@@ -216,11 +216,11 @@ ListReader::Token ListReader::next_token() {
       ++column_;
     }
     after_value_ = true;
-    return {Token::Type::Value, line.substr(start, column_ - start), line_ + 1};
+    return {Token::Type::Value, line.substr(start, column_ - start), line_ + 1, start};
   }
 }
 
-void ListReader::assign(const ListItem& item, const Token& token) {
+void ListReader::assign(const ListItem& item, const Token& token, const ValueOrigin& where) {
   bool ok = true;
   switch (item.kind) {
     case ListItem::Kind::Integer:
@@ -237,7 +237,11 @@ void ListReader::assign(const ListItem& item, const Token& token) {
     }
   }
   if (!ok) throw InputError(name_, token.line, std::string(item.name), quoted_value(token.text), expected_for(item.kind));
-  if (keep_origins_) origins_[std::string(item.name)] = {token.line, std::string(token.text)};
+  if (keep_origins_) {
+    ValueOrigin& origin = origins_[std::string(item.name)];
+    origin = where;
+    origin.text = std::string(token.text);
+  }
 }
 
 void ListReader::read(std::initializer_list<ListItem> items) {
@@ -258,6 +262,7 @@ void ListReader::read(std::span<const ListItem> items) {
 
   std::size_t repeat_left = 0;
   Token repeated{Token::Type::Null, {}, 0};
+  ValueOrigin where;
   for (const ListItem& item : items) {
     if (repeat_left == 0) {
       const Token token = next_token();
@@ -272,6 +277,7 @@ void ListReader::read(std::span<const ListItem> items) {
       if (token.type == Token::Type::Slash) break;
       repeated = token;
       repeat_left = 1;
+      where = {token.line, {}, token.column, token.text.size(), 1, 0};
       if (token.type == Token::Type::Value) {
         const std::size_t star = token.text.find('*');
         if (star != std::string_view::npos && star > 0) {
@@ -281,6 +287,7 @@ void ListReader::read(std::span<const ListItem> items) {
           for (char c : count_text) digits_only = digits_only && is_digit(c);
           if (digits_only && parse_integer(count_text, count) && count > 0) {
             repeat_left = static_cast<std::size_t>(count);
+            where.repeat = count;
             repeated.text = token.text.substr(star + 1);
             if (repeated.text.empty()) repeated.type = Token::Type::Null;
           }
@@ -288,10 +295,11 @@ void ListReader::read(std::span<const ListItem> items) {
       }
     }
     --repeat_left;
+    where.copy = where.repeat - 1 - static_cast<std::int32_t>(repeat_left);
     if (repeated.type == Token::Type::Value) {
-      assign(item, repeated);
+      assign(item, repeated, where);
     } else if (keep_origins_) {
-      origins_[std::string(item.name)] = {repeated.line, {}};
+      origins_[std::string(item.name)] = where;
     }
   }
   // The rest of the line after the last value (or the slash) is skipped.

@@ -43,6 +43,14 @@ struct ListItem {
 struct ValueOrigin {
   int line = 0;          // 1-based line number
   std::string text;      // the value as written; empty when it was left unchanged
+  // Where the value stands on its line, for rewriting it in place: the byte
+  // offset and length of its whole item ("3*0.0" for a repeat; a null's
+  // comma, length 0), the repeat count r of "r*c" (1 for a plain value) and
+  // which of the r copies this value is.
+  std::size_t column = 0;
+  std::size_t length = 0;
+  std::int32_t repeat = 1;
+  std::int32_t copy = 0;
 };
 
 class ListReader {
@@ -97,9 +105,10 @@ class ListReader {
     enum class Type { Value, Null, Slash, End } type;
     std::string_view text;
     int line;
+    std::size_t column = 0;  // offset of the item on its line
   };
   Token next_token();
-  void assign(const ListItem& item, const Token& token);
+  void assign(const ListItem& item, const Token& token, const ValueOrigin& where);
   // What a read found at the end of the text.
   std::string end_text() const;
 

@@ -29,18 +29,6 @@ bool read_seed(const std::string& text, std::uint64_t& seed) {
   return true;
 }
 
-// A thread count: 1 to 4096.
-bool read_threads(const std::string& text, int& threads) {
-  if (text.empty() || text.size() > 4) return false;
-  int value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-  }
-  if (value < 1 || value > 4096) return false;
-  threads = value;
-  return true;
-}
 
 // The options of a run, one line each; the order is that of --help.
 void define_run_options(OptionSet& options, CommandLine& cl) {
@@ -63,6 +51,9 @@ void define_run_options(OptionSet& options, CommandLine& cl) {
       .flag("--quiet", cl.quiet,
             "no progress bar (it is drawn on standard error only when\n"
             "that is a terminal)")
+      .flag("--no-trajectories", cl.no_trajectories,
+            "write no trajectory files (VORNEKTRAJ*.n.OUT); the flux files\n"
+            "and the console lines are the same as without it")
       .flag("--help,-h", cl.help, "show this text and exit")
       .flag("--version", cl.version, "show the version and exit")
       .positional("NUMBERS", cl.positional);
@@ -270,6 +261,19 @@ std::string option_in(const std::string& message) {
 }
 
 }  // namespace
+
+// A thread count: 1 to 4096.
+bool read_threads(const std::string& text, int& threads) {
+  if (text.empty() || text.size() > 4) return false;
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > 4096) return false;
+  threads = value;
+  return true;
+}
 
 OptionSet& OptionSet::flag(const std::string& names, bool& target, const std::string& help) {
   app_.add_flag(names, target, help);

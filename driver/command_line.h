@@ -32,6 +32,7 @@ struct CommandLine {
   std::optional<int> threads;           // --threads N, -j N: particles run at once
   bool resume = false;                  // --resume: continue a stopped all-particles run
   bool quiet = false;                   // --quiet: no progress bar
+  bool no_trajectories = false;         // --no-trajectories: no trajectory files
   std::vector<std::string> positional;  // one-particle mode: particle count, particle number
 };
 
@@ -129,6 +130,9 @@ std::string usage_text(const std::vector<Subcommand>& subcommands = {});
 // run directory (default ".").
 std::string directory_argument(const std::vector<std::string>& positional,
                                const std::string& command);
+
+// A thread count from 1 to 4096 (--threads, -j).
+bool read_threads(const std::string& text, int& threads);
 
 // A count from 1 to 2^31 - 1 (--block-size, --npart).
 bool read_count(const std::string& text, std::int64_t& value);

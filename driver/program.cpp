@@ -13,6 +13,9 @@
 #include "driver/command_line.h"
 #include "driver/resume.h"
 #include "driver/run.h"
+#include "driver/run_setup.h"
+#include "driver/set_command.h"
+#include "driver/study_command.h"
 #include "driver/merge_command.h"
 #include "driver/summary_command.h"
 #include "io/echo.h"
@@ -26,16 +29,6 @@
 namespace colloidsim {
 
 namespace {
-
-// Setup for checked parameters; a scan that runs past its cap is reported
-// with the line of the parameter that makes it long.
-RunContext prepare(const ParameterFile& file, std::optional<std::uint64_t> seed) {
-  try {
-    return prepare_run(file.parameters, seed);
-  } catch (const SetupScanError& e) {
-    throw parameter_error(file, e.parameter(), e.value(), e.expected());
-  }
-}
 
 std::string value_text(double value) {
   if (std::isnan(value)) return "NaN";
@@ -67,6 +60,10 @@ std::vector<Subcommand> subcommands() {
                  define_merge_options, run_merge_command),
       subcommand("missing", "particles still to run", missing_usage_text(),
                  define_missing_options, run_missing_command),
+      subcommand("set", "change values of a parameter file", set_usage_text(),
+                 define_set_options, run_set_command),
+      subcommand("study", "run the conditions of DIR/STUDY.toml", study_usage_text(),
+                 define_study_options, run_study_command),
   };
 }
 
@@ -134,11 +131,12 @@ int run_particles_command(const CommandLine& cl, const CommandContext& context) 
   std::int32_t FIRST = 1, LAST = 1;
   read_particles(file, cl, FIRST, LAST);
   validate_parameters(file);
-  const RunContext run = prepare(file, cl.seed);
+  const RunContext run = prepare_checked_run(file, cl.seed);
   const std::vector<RestartRecord> restart = read_restart(run, context.workdir);
 
   RunRequest request;
   request.threads = cl.threads.value_or(available_cpus());
+  request.trajectories = !cl.no_trajectories;
   if (!restart.empty()) request.restart = &restart;
   request.first = run.p.CLUSTER == 1 ? FIRST : 1;
   request.last = run.p.CLUSTER == 1 ? LAST : run.p.NPART;

@@ -26,6 +26,10 @@ std::string progress_line(const ProgressCounts& c, std::int64_t earlier, double 
   const int filled = c.total > 0 ? static_cast<int>((BAR_WIDTH * c.finished) / c.total) : 0;
   std::string line = "[" + std::string(static_cast<std::size_t>(filled), '#') +
                      std::string(static_cast<std::size_t>(BAR_WIDTH - filled), '.') + "] ";
+  if (c.conditions > 0) {
+    line += std::to_string(c.conditions_finished) + "/" + std::to_string(c.conditions) +
+            " conditions  ";
+  }
   char text[160];
   std::snprintf(text, sizeof text, "%lld/%lld particles  EX %lld  ATT %lld  REM %lld  %s elapsed",
                 static_cast<long long>(c.finished), static_cast<long long>(c.total),
@@ -84,6 +88,11 @@ void ProgressBar::stop() {
   out_ << '\n' << std::flush;
 }
 
+void ProgressBar::count_conditions(std::int64_t total, std::int64_t done) {
+  conditions_ = total;
+  conditions_finished_ = done;
+}
+
 void ProgressBar::finished(int family) { counts_[family].fetch_add(1, std::memory_order_relaxed); }
 
 void ProgressBar::draw() {
@@ -93,6 +102,8 @@ void ProgressBar::draw() {
   c.ATT = counts_[1].load(std::memory_order_relaxed);
   c.REM = counts_[2].load(std::memory_order_relaxed);
   c.finished = c.EX + c.ATT + c.REM;
+  c.conditions = conditions_;
+  c.conditions_finished = conditions_finished_.load(std::memory_order_relaxed);
   const double elapsed = std::chrono::duration<double>(clock_() - started_).count();
   out_ << '\r' << progress_line(c, earlier_, elapsed) << "\x1b[K" << std::flush;
 }

@@ -19,6 +19,8 @@ struct ProgressCounts {
   std::int64_t finished = 0;  // particles with a fate, including those done before a resume
   std::int64_t total = 0;
   std::int64_t EX = 0, ATT = 0, REM = 0;  // finished particles per family
+  // A study: its conditions (runs) finished out of all; 0 of 0 for one run.
+  std::int64_t conditions_finished = 0, conditions = 0;
 };
 
 // One line of the bar. The estimate of the time left assumes the particles
@@ -45,6 +47,12 @@ class ProgressBar {
   // A particle of family (0 EX, 1 ATT, 2 REM) is finished. Safe from any thread.
   void finished(int family);
 
+  // A study of `total` conditions, `done` of them finished before this
+  // process started: the bar shows the conditions too.
+  void count_conditions(std::int64_t total, std::int64_t done);
+  // Every particle of one condition is finished. Safe from any thread.
+  void job_finished() { conditions_finished_.fetch_add(1, std::memory_order_relaxed); }
+
   // Draws the bar now: a carriage return, the line, and clear-to-end-of-line.
   void draw();
 
@@ -55,6 +63,8 @@ class ProgressBar {
   Clock clock_;
   std::chrono::steady_clock::time_point started_;
   std::atomic<std::int64_t> counts_[3] = {0, 0, 0};
+  std::int64_t conditions_ = 0;
+  std::atomic<std::int64_t> conditions_finished_{0};
   std::mutex mutex_;
   std::condition_variable wake_;
   bool stopping_ = false;

@@ -1,5 +1,7 @@
 #include "driver/run.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <exception>
 #include <memory>
@@ -51,17 +53,19 @@ struct ParticleFiles {
 ParticleFiles open_particle_files(const RunContext& run, const RunRequest& request,
                                   const std::filesystem::path& workdir, std::int32_t J) {
   ParticleFiles files;
-  for (int f = 0; f < 3; ++f) {
-    const std::string name = request.numbered
-                                 ? numbered_name_one_particle(TRAJECTORY_PREFIXES[f], J)
-                                 : numbered_name_all_particles(TRAJECTORY_PREFIXES[f], J);
-    files.trajectory[f] = std::make_unique<CompleteFile>(workdir, name);
+  if (request.trajectories) {
+    for (int f = 0; f < 3; ++f) {
+      const std::string name = request.numbered
+                                   ? numbered_name_one_particle(TRAJECTORY_PREFIXES[f], J)
+                                   : numbered_name_all_particles(TRAJECTORY_PREFIXES[f], J);
+      files.trajectory[f] = std::make_unique<CompleteFile>(workdir, name);
+    }
+    // One-particle mode writes the echo of the run as read into every file;
+    // in all-particles mode particles after the first echo the parameters as
+    // the particles use them.
+    const std::string echo = echo_text(run, request.numbered || J == 1);
+    for (auto& file : files.trajectory) file->write(echo);
   }
-  // One-particle mode writes the echo of the run as read into every file;
-  // in all-particles mode particles after the first echo the parameters as
-  // the particles use them.
-  const std::string echo = echo_text(run, request.numbered || J == 1);
-  for (auto& file : files.trajectory) file->write(echo);
   if (request.numbered) {
     const std::string head = flux_head(run);
     for (int f = 0; f < 3; ++f) {
@@ -76,6 +80,7 @@ ParticleFiles open_particle_files(const RunContext& run, const RunRequest& reque
 // Fate line and header into all three trajectory files, the recorded rows
 // into the one of the particle's family.
 void write_trajectory(const RunContext& run, const ParticleRun& pr, int IREC, ParticleFiles& files) {
+  if (!files.trajectory[0]) return;
   std::string head;
   append_fate_line(head, pr.s.ATTACHK);
   append_trajectory_header(head);
@@ -87,37 +92,35 @@ void write_trajectory(const RunContext& run, const ParticleRun& pr, int IREC, Pa
   for (int f = 0; f < 3; ++f) files.trajectory[f]->write(f == family ? text : head);
 }
 
-// Runs body(J, pr) for J = first..last, the particles taken in order by up to
+// Runs body(k, pr) for the tasks k = 0..count-1, taken in order by up to
 // `threads` threads, each with its own ParticleRun. After an exception no
-// particle starts, stop is set so that running ones end early, and the
-// exception of the lowest failing particle is rethrown once every thread has
-// stopped.
+// task starts, stop is set so that running ones end early, and the exception
+// of the lowest failing task is rethrown (its number in failed) once every
+// thread has stopped.
 template <typename Body>
-void for_each_particle(std::int32_t first, std::int32_t last, int threads,
-                       std::atomic<bool>& stop, Body body) {
-  std::atomic<std::int64_t> next{first};
+void for_each_task(std::int64_t count, int threads, std::atomic<bool>& stop, std::int64_t& failed,
+                   Body body) {
+  std::atomic<std::int64_t> next{0};
   std::mutex failure_mutex;
-  std::int32_t failed = 0;
   std::exception_ptr failure;
   const auto work = [&] {
     auto pr = std::make_unique<ParticleRun>();
     while (!stop.load()) {
-      const std::int64_t J = next.fetch_add(1);
-      if (J > last) return;
+      const std::int64_t k = next.fetch_add(1);
+      if (k >= count) return;
       try {
-        body(static_cast<std::int32_t>(J), *pr);
+        body(k, *pr);
       } catch (...) {
         const std::lock_guard<std::mutex> lock(failure_mutex);
-        if (!failure || J < failed) {
+        if (!failure || k < failed) {
           failure = std::current_exception();
-          failed = static_cast<std::int32_t>(J);
+          failed = k;
         }
         stop = true;
       }
       pr->het.release();
     }
   };
-  const std::int64_t count = std::int64_t{last} - first + 1;
   const int helpers = static_cast<int>(std::min<std::int64_t>(threads, count)) - 1;
   std::vector<std::thread> pool;
   for (int t = 0; t < helpers; ++t) pool.emplace_back(work);
@@ -138,14 +141,24 @@ void check_run_files(const RunRequest& request, const std::filesystem::path& wor
     const auto J = static_cast<std::int32_t>(k);
     for (int f = 0; f < 3; ++f) {
       if (request.numbered) {
-        CompleteFile::check_names(workdir, numbered_name_one_particle(TRAJECTORY_PREFIXES[f], J));
+        if (request.trajectories) {
+          CompleteFile::check_names(workdir, numbered_name_one_particle(TRAJECTORY_PREFIXES[f], J));
+        }
         CompleteFile::check_names(workdir, numbered_name_one_particle(NUMBERED_FLUX_PREFIXES[f], J));
-      } else {
+      } else if (request.trajectories) {
         CompleteFile::check_names(workdir, numbered_name_all_particles(TRAJECTORY_PREFIXES[f], J));
       }
     }
   }
 }
+
+// The open shared flux files of one job and the order its output goes out in.
+struct JobOutput {
+  std::unique_ptr<OutputFile> flux[3];
+  std::unique_ptr<OrderedOutput> ordered;
+  std::ostream* console = nullptr;
+  std::atomic<std::int64_t> left{0};  // particles not yet finished
+};
 
 }  // namespace
 
@@ -164,53 +177,95 @@ std::string flux_head(const RunContext& run) {
 
 void run_particles(const RunContext& run, const RunRequest& request,
                    const std::filesystem::path& workdir, std::ostream& console, ProgressBar* bar) {
-  check_run_files(request, workdir);
-  std::unique_ptr<OutputFile> flux[3];
-  if (!request.numbered) {
-    const auto mode = request.append ? OutputFile::Mode::APPEND : OutputFile::Mode::REPLACE;
-    for (int f = 0; f < 3; ++f) flux[f] = std::make_unique<OutputFile>(workdir, FLUX_FILE_NAMES[f], mode);
-    if (!request.append) {
-      const std::string head = flux_head(run);
-      for (auto& file : flux) file->write(head);
+  run_jobs({RunJob{&run, request, workdir, &console}}, request.threads, bar);
+}
+
+void run_jobs(const std::vector<RunJob>& jobs, int threads, ProgressBar* bar,
+              std::size_t* failed_job) {
+  for (const RunJob& job : jobs) check_run_files(job.request, job.workdir);
+  // The first task of each job, and one past the last.
+  std::vector<std::int64_t> starts{0};
+  std::vector<JobOutput> outputs(jobs.size());
+  for (std::size_t j = 0; j < jobs.size(); ++j) {
+    const RunJob& job = jobs[j];
+    const RunRequest& request = job.request;
+    const std::int64_t count = std::max<std::int64_t>(0, std::int64_t{request.last} - request.first + 1);
+    starts.push_back(starts.back() + count);
+    JobOutput& o = outputs[j];
+    o.left = count;
+    if (!request.numbered) {
+      const auto mode = request.append ? OutputFile::Mode::APPEND : OutputFile::Mode::REPLACE;
+      for (int f = 0; f < 3; ++f) {
+        o.flux[f] = std::make_unique<OutputFile>(job.workdir, FLUX_FILE_NAMES[f], mode);
+      }
+      if (!request.append) {
+        const std::string head = flux_head(*job.run);
+        for (auto& file : o.flux) file->write(head);
+      }
+      o.console = job.console;
     }
+    o.ordered = std::make_unique<OrderedOutput>(
+        request.first, o.console, std::array<OutputFile*, 3>{o.flux[0].get(), o.flux[1].get(), o.flux[2].get()});
   }
-  OrderedOutput ordered(request.first, request.numbered ? nullptr : &console,
-                        {flux[0].get(), flux[1].get(), flux[2].get()});
 
   std::atomic<bool> stop{false};
-  for_each_particle(request.first, request.last, request.threads, stop,
-                    [&](std::int32_t J, ParticleRun& pr) {
-    ParticleFiles files = open_particle_files(run, request, workdir, J);
-    if (run.seed) {
-      seed_from_option(pr.stream, static_cast<std::int64_t>(*run.seed), J);
-    } else {
-      INIT_RANDOM_SEED(pr.stream);
-    }
-    // The one-particle flux file holds a single record: a restart takes record 1.
-    const RestartRecord* record = nullptr;
-    if (request.restart) record = &(*request.restart)[request.numbered ? 0 : J - 1];
-    start_particle(run, pr, J, record);
-    ConsoleLines lines(ordered, J);
-    const int IREC = run_to_fate(run, pr, request.numbered ? nullptr : &lines, &stop);
-    if (IREC == 0) return;  // abandoned: another particle failed
+  std::int64_t failed = 0;
+  try {
+    for_each_task(starts.back(), threads, stop, failed, [&](std::int64_t k, ParticleRun& pr) {
+      const auto j = static_cast<std::size_t>(
+          std::upper_bound(starts.begin(), starts.end(), k) - starts.begin() - 1);
+      const RunContext& run = *jobs[j].run;
+      const RunRequest& request = jobs[j].request;
+      JobOutput& o = outputs[j];
+      const auto J = static_cast<std::int32_t>(request.first + (k - starts[j]));
+      ParticleFiles files = open_particle_files(run, request, jobs[j].workdir, J);
+      if (run.seed) {
+        seed_from_option(pr.stream, static_cast<std::int64_t>(*run.seed), J);
+      } else {
+        INIT_RANDOM_SEED(pr.stream);
+      }
+      // The one-particle flux file holds a single record: a restart takes record 1.
+      const RestartRecord* record = nullptr;
+      if (request.restart) record = &(*request.restart)[request.numbered ? 0 : J - 1];
+      start_particle(run, pr, J, record);
+      std::optional<ConsoleLines> lines;
+      if (o.console) lines.emplace(*o.ordered, J);
+      const int IREC = run_to_fate(run, pr, lines ? &*lines : nullptr, &stop);
+      if (IREC == 0) return;  // abandoned: another particle failed
 
-    write_trajectory(run, pr, IREC, files);
-    std::string row;
-    append_flux_record(row, flux_record(pr.s));
-    const int family = static_cast<int>(flux_family_of(pr.s.ATTACHK));
-    if (request.numbered) files.flux[family]->write(row);
-    for (auto& file : files.flux) {
-      if (file) file->commit();
+      write_trajectory(run, pr, IREC, files);
+      std::string row;
+      append_flux_record(row, flux_record(pr.s));
+      const int family = static_cast<int>(flux_family_of(pr.s.ATTACHK));
+      if (request.numbered) files.flux[family]->write(row);
+      for (auto& file : files.flux) {
+        if (file) file->commit();
+      }
+      for (auto& file : files.trajectory) {
+        if (file) file->commit();
+      }
+      std::string no_lines;
+      o.ordered->finish(J, lines ? lines->rest() : no_lines, family, row);
+      if (bar) bar->finished(family);
+      if (o.left.fetch_sub(1) == 1 && bar) bar->job_finished();
+    });
+  } catch (...) {
+    if (failed_job) {
+      *failed_job = static_cast<std::size_t>(
+          std::upper_bound(starts.begin(), starts.end(), failed) - starts.begin() - 1);
     }
-    for (auto& file : files.trajectory) file->commit();
-    ordered.finish(J, lines.rest(), family, row);
-    if (bar) bar->finished(family);
-  });
-  for (auto& file : flux) {
-    if (file) file->close();
+    throw;
   }
-  console.flush();
-  if (!console) throw InputError("standard output", "cannot write the progress lines");
+  for (JobOutput& o : outputs) {
+    for (auto& file : o.flux) {
+      if (file) file->close();
+    }
+  }
+  for (const JobOutput& o : outputs) {
+    if (!o.console) continue;
+    o.console->flush();
+    if (!*o.console) throw InputError("standard output", "cannot write the progress lines");
+  }
 }
 
 }  // namespace colloidsim

@@ -25,6 +25,18 @@ struct RunRequest {
   int threads = 1;
   // ATTMODE = -1: the restart records, record k at index k - 1.
   const std::vector<RestartRecord>* restart = nullptr;
+  // false: no trajectory files (--no-trajectories).
+  bool trajectories = true;
+};
+
+// One run of several that share a pool of threads: its context, its
+// particles, its directory and where its progress lines go (all-particles
+// mode; null: none are made).
+struct RunJob {
+  const RunContext* run = nullptr;
+  RunRequest request;
+  std::filesystem::path workdir;
+  std::ostream* console = nullptr;
 };
 
 // Simulates the requested particles, up to request.threads at a time, writing
@@ -42,6 +54,16 @@ struct RunRequest {
 // written out before it stay in the files.
 void run_particles(const RunContext& run, const RunRequest& request,
                    const std::filesystem::path& workdir, std::ostream& console, ProgressBar* bar);
+
+// The particles of every job, as run_particles runs one job's, in one pool of
+// `threads` threads that takes them in job order, then particle order: no
+// thread waits for a job's last particle while another job has work. Each
+// job's files are the bytes run_particles writes for it alone. The bar is
+// told of every finished particle and of every job whose particles are all
+// finished. On failure, failed_job (when given) is set to the index of the
+// job of the particle whose exception is thrown.
+void run_jobs(const std::vector<RunJob>& jobs, int threads, ProgressBar* bar,
+              std::size_t* failed_job = nullptr);
 
 // The echo of the run's first files (the flux files, the first particle's
 // trajectory files) or of a later particle's files.

@@ -1,6 +1,7 @@
 #include "io/parameter_file.h"
 
 #include "common/input_error.h"
+#include "io/parameter_table.h"
 
 namespace colloidsim {
 
@@ -13,66 +14,34 @@ constexpr const char* PARAMETER_FILE_PURPOSE = "the run's parameter file in the 
 ParameterFile read_parameters(ListReader in) {
   RunParameters p;
   for (int heading = 0; heading < 6; ++heading) in.read({});
-  in.read({I::integer("NPART", p.NPART), I::integer("ATTMODE", p.ATTMODE),
-           I::integer("CLUSTER", p.CLUSTER)});
-
-  const auto separator = [&in](int group) {
-    in.skip_lines(4, "the four separator lines before group " + std::to_string(group));
-  };
-  separator(1);
-  in.read({I::real("VSUP", p.VSUP), I::real("RLIM", p.RLIM), I::real("POROSITY", p.POROSITY),
-           I::real("AG", p.AG), I::real("TTIME", p.TTIME)});
-  separator(2);
-  in.read({I::real("AP", p.AP), I::real("RHOP", p.RHOP), I::real("RHOW", p.RHOW),
-           I::real("VISC", p.VISC), I::real("ER", p.ER), I::real("T", p.T)});
-  separator(3);
-  in.read({I::real("IS", p.IS), I::real("ZI", p.ZI), I::real("ZETAPST", p.ZETAPST),
-           I::real("ZETACST", p.ZETACST)});
-  separator(4);
-  in.read({I::real("ZETAHET", p.ZETAHET), I::integer("HETMODE", p.HETMODE),
-           I::real("RHET0", p.RHET0), I::real("RHET1", p.RHET1), I::real("RHET2", p.RHET2),
-           I::real("SCOV", p.SCOV)});
-  separator(5);
-  in.read({I::real("ZETAHETP", p.ZETAHETP), I::integer("HETMODEP", p.HETMODEP),
-           I::real("RHETP0", p.RHETP0), I::real("RHETP1", p.RHETP1), I::real("SCOVP", p.SCOVP)});
-  separator(6);
-  in.read({I::real("A132", p.A132), I::real("LAMBDAVDW", p.LAMBDAVDW),
-           I::integer("VDWMODE", p.VDWMODE)});
-  separator(7);
-  // The coating constants stand between the core constants in this group.
-  in.read({I::real("A11", p.A11), I::real("AC1C1", p.AC1C1), I::real("A22", p.A22),
-           I::real("AC2C2", p.AC2C2), I::real("A33", p.A33)});
-  separator(8);
-  in.read({I::real("T1", p.T1), I::real("T2", p.T2)});
-  separator(9);
-  in.read({I::real("GAMMA0AB", p.GAMMA0AB), I::real("LAMBDAAB", p.LAMBDAAB),
-           I::real("GAMMA0STE", p.GAMMA0STE), I::real("LAMBDASTE", p.LAMBDASTE)});
-  separator(10);
-  in.read({I::real("B", p.B), I::integer("RMODE", p.RMODE), I::real("ASP", p.ASP),
-           I::real("ASP2", p.ASP2)});
-  separator(11);
-  in.read({I::real("KINT", p.KINT), I::real("W132", p.W132), I::real("BETA", p.BETA)});
-  separator(12);
-  in.read({I::real("DIFFSCALE", p.DIFFSCALE), I::real("GRAVFACT", p.GRAVFACT),
-           I::integer("CBGRAV", p.CBGRAV)});
-  separator(13);
-  in.read({I::real("MULTB", p.MULTB), I::real("MULTNS", p.MULTNS), I::real("MULTC", p.MULTC),
-           I::real("DFACTNS", p.DFACTNS), I::real("DFACTC", p.DFACTC)});
-  separator(14);
-  in.read({I::integer("NOUT", p.NOUT), I::integer("PRINTMAX", p.PRINTMAX)});
-  return {p, in.origins()};
+  for (int group = 0; group < PARAMETER_GROUPS; ++group) {
+    if (group > 0) {
+      in.skip_lines(4, "the four separator lines before group " + std::to_string(group));
+    }
+    std::vector<ListItem> items;
+    for (const ParameterInfo& info : PARAMETERS) {
+      if (info.group != group) continue;
+      items.push_back(info.is_integer() ? I::integer(info.name, p.*info.integer)
+                                        : I::real(info.name, p.*info.real));
+    }
+    in.read(items);
+  }
+  ParameterFile file{p, in.origins()};
+  file.display_name = in.display_name();
+  return file;
 }
 
 }  // namespace
 
-ParameterFile read_parameter_file(const std::filesystem::path& path) {
-  return read_parameters(ListReader::from_file(path, PARAMETER_FILE, PARAMETER_FILE_PURPOSE,
+ParameterFile read_parameter_file(const std::filesystem::path& path,
+                                  const std::string& display_name) {
+  return read_parameters(ListReader::from_file(path, display_name, PARAMETER_FILE_PURPOSE,
                                                MAX_PARAMETER_FILE_BYTES));
 }
 
-ParameterFile read_parameter_text(std::string contents) {
+ParameterFile read_parameter_text(std::string contents, const std::string& display_name) {
   return read_parameters(
-      ListReader::from_text(PARAMETER_FILE, std::move(contents), PARAMETER_FILE_PURPOSE));
+      ListReader::from_text(display_name, std::move(contents), PARAMETER_FILE_PURPOSE));
 }
 
 namespace {

@@ -19,15 +19,18 @@ inline constexpr const char* PARAMETER_FILE = "INPUT.IN";
 struct ParameterFile {
   RunParameters parameters;
   std::map<std::string, ValueOrigin, std::less<>> origins;
+  std::string display_name = PARAMETER_FILE;  // the file as messages name it
 };
 
 // Six heading lines, line 7 (NPART ATTMODE CLUSTER), then fourteen groups, each
 // behind a four-line separator block and read by one free-format read.
 // Throws InputError; a file of more than MAX_PARAMETER_FILE_BYTES is
 // refused.
-ParameterFile read_parameter_file(const std::filesystem::path& path);
+ParameterFile read_parameter_file(const std::filesystem::path& path,
+                                  const std::string& display_name = PARAMETER_FILE);
 // The same from the file's text.
-ParameterFile read_parameter_text(std::string contents);
+ParameterFile read_parameter_text(std::string contents,
+                                  const std::string& display_name = PARAMETER_FILE);
 
 // The example files are about 2 KB.
 inline constexpr std::size_t MAX_PARAMETER_FILE_BYTES = std::size_t{1} << 20;

@@ -51,7 +51,7 @@ InputError parameter_error(const ParameterFile& file, const std::string& name, d
     if (!it->second.text.empty()) found = quoted_value(it->second.text);
   }
   if (found.empty()) found = number(value);
-  return InputError(PARAMETER_FILE, line, name, found, expected);
+  return InputError(file.display_name, line, name, found, expected);
 }
 
 void validate_parameters(const ParameterFile& file) {
@@ -78,7 +78,7 @@ void validate_parameters(const ParameterFile& file) {
   const double RZOIBULK = bulk_zone_radius(p.AP, KAPPA);
   if (!(std::isfinite(KAPPA) && KAPPA > 0 && std::isfinite(RZOIBULK) && RZOIBULK > 0)) {
     const auto it = file.origins.find("IS");
-    throw InputError(PARAMETER_FILE, it == file.origins.end() ? 0 : it->second.line,
+    throw InputError(file.display_name, it == file.origins.end() ? 0 : it->second.line,
                      "IS, ZI, ER, T", "the Debye parameter KAPPA = " + number(KAPPA) +
                          " 1/m and the zone-of-influence radius RZOIBULK = " + number(RZOIBULK) +
                          " m",

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs one shipped example in a scratch copy under runs/, so that the example
 # folder itself stays clean: scripts/run-example.sh favorable [colloidsim options]
+# An example with a STUDY.toml (examples/study) runs as colloidsim study.
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,5 +17,10 @@ mkdir -p "$run"
 cp "$top/examples/$example/INPUT.IN" "$run/"
 cd "$run"
 echo "running examples/$example in runs/$example" >&2
-"$build/colloidsim" "$@"
+if [ -f "$top/examples/$example/STUDY.toml" ]; then
+  cp "$top/examples/$example/STUDY.toml" "$run/"
+  "$build/colloidsim" study . "$@"
+else
+  "$build/colloidsim" "$@"
+fi
 echo "output files are in runs/$example" >&2

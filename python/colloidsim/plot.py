@@ -22,6 +22,7 @@ import numpy as np  # noqa: E402
 from matplotlib.lines import Line2D  # noqa: E402
 from matplotlib.patches import Circle, Wedge  # noqa: E402
 
+from . import study_plot  # noqa: E402
 from .readers import ATTACHED_FATES, FATES, RunFileError, read_run  # noqa: E402
 
 FATE_COLOURS = {
@@ -179,10 +180,22 @@ def make_figure(run):
 def main(argv=None):
     parser = argparse.ArgumentParser(prog="python3 -m colloidsim.plot",
                                      description="One sheet of figures of a finished run.")
-    parser.add_argument("directory", metavar="DIR", help="the run directory")
+    parser.add_argument("directory", metavar="DIR",
+                        help="the run directory, or a study directory (with STUDY.toml)")
     parser.add_argument("-o", dest="output", metavar="FILE",
-                        help="the figure file, .png or .svg (default: DIR/run.png)")
+                        help="the figure file, .png or .svg (default: DIR/run.png, or "
+                             "DIR/study.png for a study)")
     args = parser.parse_args(argv)
+    if study_plot.is_study(args.directory):
+        output = args.output or os.path.join(args.directory, "study.png")
+        if os.path.splitext(output)[1].lower() not in (".png", ".svg"):
+            parser.error(f"{output}: expected a file name ending in .png or .svg")
+        try:
+            print(study_plot.main_study(args.directory, output))
+        except (study_plot.StudyError, OSError, ValueError, KeyError) as e:
+            print(f"colloidsim.plot: {e}", file=sys.stderr)
+            return 1
+        return 0
     output = args.output or os.path.join(args.directory, "run.png")
     extension = os.path.splitext(output)[1].lower()
     if extension not in (".png", ".svg"):

@@ -3,7 +3,10 @@
 # packages, submits examples/cluster as a job array of four blocks with a
 # dependent merge job, waits for it, and compares the merged flux files and
 # every trajectory file byte for byte with the all-particles run of the same
-# input and seed. Stops every daemon it started, also on failure; a cluster
+# input and seed. Then the same for a study of 2 x 2 conditions submitted by
+# colloidsim study --slurm in blocks: every condition's merged flux files,
+# its trajectory files and STUDY.csv equal those of the study run on this
+# machine, and a resubmission asks only for the task whose files are gone. Stops every daemon it started, also on failure; a cluster
 # that cannot start fails the test with the daemons' logs.
 #   tests/cluster/slurm_job_array.sh path/to/colloidsim
 set -euo pipefail
@@ -56,4 +59,52 @@ done
 count=$(ls "$run"/VORNEKFLUX*.OUT | wc -l)
 [ "$count" -eq 30 ] || { echo "expected 30 numbered flux files, found $count" >&2; status=1; }
 [ $status -eq 0 ] && echo "merged job array = all-particles run, byte for byte"
+
+# wait_for JOB DIR: until the job has left the queue; fails on a task that
+# failed (the merge job then never starts) or after 120 s.
+wait_for() {
+  local job=$1 dir=$2 deadline=$((SECONDS + 120))
+  while squeue -h -j "$job" 2> /dev/null | grep -q .; do
+    if squeue -h -j "$job" -o '%r' | grep -q DependencyNeverSatisfied; then
+      echo "a task failed; its output:" >&2
+      tail -n 20 "$dir"/slurm-*.out >&2 || true
+      return 1
+    fi
+    if [ $SECONDS -ge $deadline ]; then
+      echo "the study's jobs did not finish within 120 s" >&2
+      squeue >&2 || true
+      return 1
+    fi
+    sleep 1
+  done
+}
+
+study="$scratch/study"
+local_study="$scratch/study-local"
+mkdir -p "$study" "$local_study"
+for dir in "$study" "$local_study"; do
+  cp "$top/examples/favorable/INPUT.IN" "$dir/"
+  printf 'seed = 8\nnpart = 5\n[vary]\nAP = [0.5e-6, 1e-6]\nIS = [1.0, 10.0]\n' > "$dir/STUDY.toml"
+done
+# Four conditions of five particles in blocks of two: 12 tasks.
+submitted=$("$program" study "$study" --slurm --block-size 2)
+echo "$submitted"
+wait_for "$(echo "$submitted" | awk '{print $NF}')" "$study/runs" || exit 1
+"$program" study "$local_study" --quiet -j 2 > /dev/null
+for condition in "$local_study"/runs/*/; do
+  name=$(basename "$condition")
+  for file in "$condition"FLUX*.OUT "$condition"VORNEKTRAJ*.OUT; do
+    cmp -s "$file" "$study/runs/$name/$(basename "$file")" ||
+      { echo "$name/$(basename "$file") differs from the study run on one machine" >&2; status=1; }
+  done
+done
+cmp -s "$local_study/STUDY.csv" "$study/STUDY.csv" ||
+  { echo "STUDY.csv of the cluster differs from the one-machine study" >&2; status=1; }
+# A lost task: the resubmission asks for it alone (task 6 is particles 5-5
+# of condition 02).
+rm "$study/runs/02-AP=5e-07,IS=10/"VORNEKFLUX*.5.OUT
+again=$("$program" study "$study" --slurm --block-size 2 --dry-run)
+echo "$again" | grep -q '^1 of 12 tasks (6)' ||
+  { echo "the resubmission does not ask for task 6 alone: $again" >&2; status=1; }
+[ $status -eq 0 ] && echo "study in blocks on Slurm, merged = study on one machine, byte for byte"
 exit $status

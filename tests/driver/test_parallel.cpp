@@ -288,6 +288,9 @@ TEST(ProgressBar, ShowsCountsFatesElapsedAndTimeLeft) {
             "[........................] 0/5 particles  EX 0  ATT 0  REM 0  0:02 elapsed");
   EXPECT_EQ(progress_line({5, 5, 5, 0, 0}, 0, 2.0).substr(27),
             "5/5 particles  EX 5  ATT 0  REM 0  0:02 elapsed, done");
+  // A study counts its conditions too.
+  EXPECT_EQ(progress_line({3, 12, 1, 2, 0, 1, 4}, 0, 90.0).substr(27),
+            "1/4 conditions  3/12 particles  EX 1  ATT 2  REM 0  1:30 elapsed, about 4:30 left");
 
   std::ostringstream err;
   auto now = std::chrono::steady_clock::time_point{};

@@ -1,0 +1,16 @@
+#include "driver/run_setup.h"
+
+#include "io/validation.h"
+#include "simulation/setup.h"
+
+namespace colloidsim {
+
+RunContext prepare_checked_run(const ParameterFile& file, std::optional<std::uint64_t> seed) {
+  try {
+    return prepare_run(file.parameters, seed);
+  } catch (const SetupScanError& e) {
+    throw parameter_error(file, e.parameter(), e.value(), e.expected());
+  }
+}
+
+}  // namespace colloidsim
