@@ -117,6 +117,8 @@ std::string usage_text() {
          "       colloidsim missing [DIR] [--block-size B] particles still to run\n"
          "       colloidsim summary [DIR] [--json]        report on a finished run\n"
          "                                                (see colloidsim summary --help)\n"
+         "       colloidsim profile [--json | --csv]      energy profiles of INPUT.IN\n"
+         "                                                (see colloidsim profile --help)\n"
          "\n"
          "Simulates colloid-particle trajectories around one collector grain of a\n"
          "granular bed. Reads INPUT.IN from the working directory and writes the\n"

@@ -14,6 +14,7 @@
 #include "driver/resume.h"
 #include "driver/run.h"
 #include "driver/merge_command.h"
+#include "driver/profile_command.h"
 #include "driver/summary_command.h"
 #include "io/echo.h"
 #include "io/parameter_file.h"
@@ -64,6 +65,9 @@ int run_command(const std::vector<std::string>& args, const std::filesystem::pat
   }
   if (!args.empty() && args.front() == "merge") {
     return run_merge_command({args.begin() + 1, args.end()}, workdir, out, err);
+  }
+  if (!args.empty() && args.front() == "profile") {
+    return run_profile_command({args.begin() + 1, args.end()}, workdir, out, err);
   }
   if (!args.empty() && args.front() == "missing") {
     return run_missing_command({args.begin() + 1, args.end()}, workdir, out, err);
