@@ -7,7 +7,7 @@
 # (COLLOIDSIM_SLEEF=ON in the environment does the same as --sleef.)
 set -euo pipefail
 
-packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev
+packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   python3 python3-numpy python3-matplotlib python3-pytest
   # the job-array test on a real single-node Slurm cluster
   slurm-wlm munge
