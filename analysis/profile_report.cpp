@@ -103,7 +103,11 @@ void write_profile_text(std::ostream& out, const RunProfile& r, const std::files
     }
     if (!std::isnan(h.barrier_vanishing_fraction)) {
       out << "  the base surfaces' barrier vanishes when collector heterodomains cover "
-          << g4(h.barrier_vanishing_fraction) << " of the zone of influence\n";
+          << g4(h.barrier_vanishing_fraction) << " of the zone of influence";
+      if (h.zoi_fraction_bound < h.barrier_vanishing_fraction) {
+        out << ", more than the bound: the collector heterodomains alone never remove it";
+      }
+      out << "\n";
     }
     out << "\n";
   }

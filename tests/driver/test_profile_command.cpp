@@ -60,6 +60,23 @@ TEST(ProfileCommand, ReportsEverySurfacePairInEachFormAndWritesNothing) {
   EXPECT_NE(text.out.find("Pair 4: collector heterodomain / particle heterodomain"), std::string::npos);
   EXPECT_NE(text.out.find("each profile here is that of two uniform surfaces"), std::string::npos);
   EXPECT_TRUE(testing::output_files(dir).empty());
+
+  // One heterodomain per site (HETMODE 1, RHET0 30 nm): at most
+  // (30 / 78.0)^2 of the zone (RZOIBULK 78.0 nm), less than the barrier
+  // needs.
+  std::string one = testing::read_text(dir / "INPUT.IN");
+  const std::string layout = "0.030 9 1.2e-7";
+  ASSERT_NE(one.find(layout), std::string::npos);
+  one.replace(one.find(layout), layout.size(), "0.030 1 3.0e-8");
+  testing::write_text(dir / "INPUT.IN", one);
+  const testing::Outcome bound = run_in(dir, {"profile", "--json"});
+  ASSERT_EQ(bound.status, 0) << bound.err;
+  const nlohmann::json b = nlohmann::json::parse(bound.out);
+  const double RZOIBULK = b["lengths"]["RZOIBULK_m"];
+  EXPECT_DOUBLE_EQ(b["heterodomains"]["zoi_fraction_bound"].get<double>(),
+                   (3.0e-8 / RZOIBULK) * (3.0e-8 / RZOIBULK));
+  EXPECT_EQ(b["heterodomains"]["barrier_vanishing_fraction"], vanishing);
+  EXPECT_NE(run_in(dir, {"profile"}).out.find("the collector heterodomains alone never remove it"), std::string::npos);
 }
 
 TEST(ProfileCommand, BadInputGivesOneMessageAndNoOutput) {
