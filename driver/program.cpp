@@ -13,6 +13,7 @@
 #include "driver/command_line.h"
 #include "driver/resume.h"
 #include "driver/run.h"
+#include "driver/profile_command.h"
 #include "driver/run_setup.h"
 #include "driver/set_command.h"
 #include "driver/study_command.h"
@@ -62,6 +63,8 @@ std::vector<Subcommand> subcommands() {
                  define_missing_options, run_missing_command),
       subcommand("set", "change values of a parameter file", set_usage_text(),
                  define_set_options, run_set_command),
+      subcommand("profile", "energy profiles and the run's numbers of INPUT.IN",
+                 profile_usage_text(), define_profile_options, run_profile_command),
       subcommand("study", "run the conditions of DIR/STUDY.toml", study_usage_text(),
                  define_study_options, run_study_command),
   };

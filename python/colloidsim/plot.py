@@ -1,6 +1,7 @@
 """One sheet of figures of a finished run.
 
     python3 -m colloidsim.plot DIR [-o FILE]
+    python3 -m colloidsim.plot --profile DIR [-o FILE]   (see colloidsim.profile)
 
 FILE ends in .png or .svg (default: DIR/run.png). The sheet shows the
 trajectories in the meridional half-plane with the collector and the Happel
@@ -178,6 +179,12 @@ def make_figure(run):
 
 
 def main(argv=None):
+    argv = sys.argv[1:] if argv is None else list(argv)
+    if "--profile" in argv:
+        from . import profile
+
+        rest = [a for a in argv if a != "--profile"]
+        return profile.main(rest, prog="python3 -m colloidsim.plot --profile")
     parser = argparse.ArgumentParser(prog="python3 -m colloidsim.plot",
                                      description="One sheet of figures of a finished run.")
     parser.add_argument("directory", metavar="DIR",

@@ -54,9 +54,9 @@ TEST(Program, BadInputGivesOneMessageStatusOneAndNoFile) {
       {"no-threads", &good, {"-j", "0"}, "colloidsim: command line, parameter --threads: found \"0\"; expected a thread count from 1 to 4096\n"},
       {"bad-threads", &good, {"--threads=two"}, "colloidsim: command line, parameter --threads: found \"two\"; expected a thread count from 1 to 4096\n"},
       // A word that is no option, subcommand or number, with the nearest subcommand.
-      {"misspelt-subcommand", &good, {"summry"}, "colloidsim: command line: found \"summry\"; expected a subcommand (summary, merge, missing, set, study), an option or the numbers of the one-particle mode (see colloidsim --help); did you mean summary?\n"},
+      {"misspelt-subcommand", &good, {"summry"}, "colloidsim: command line: found \"summry\"; expected a subcommand (summary, merge, missing, set, profile, study), an option or the numbers of the one-particle mode (see colloidsim --help); did you mean summary?\n"},
       {"misspelt-option-after-numbers", &one_particle, {"5", "2", "--quite"}, "colloidsim: command line: found the unknown option \"--quite\"; expected --seed N, --threads N (-j N), --resume, --quiet, --no-trajectories, --help (-h) or --version (see colloidsim --help); did you mean --quiet?\n"},
-      {"plain-word", &one_particle, {"5", "two"}, "colloidsim: command line: found \"two\"; expected a subcommand (summary, merge, missing, set, study), an option or the numbers of the one-particle mode (see colloidsim --help)\n"},
+      {"plain-word", &one_particle, {"5", "two"}, "colloidsim: command line: found \"two\"; expected a subcommand (summary, merge, missing, set, profile, study), an option or the numbers of the one-particle mode (see colloidsim --help)\n"},
       // Numbers in an all-particles run: the file's CLUSTER decides.
       {"numbers-all-particles", &good, {"5", "--seed", "3", "2"}, "colloidsim: command line: found the particle numbers \"5 2\"; expected none: INPUT.IN has CLUSTER = 0 (all particles), and the file's CLUSTER decides the mode (CLUSTER = 1 runs the particle or block the numbers give)\n"},
       // Particle numbers are whole decimal numbers, nothing after them.
