@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Runs one shipped example in a scratch copy under runs/, so that the example
-# folder itself stays clean: scripts/run-example.sh favorable [colloidsim options]
+# folder itself stays clean, and ends with the run's summary:
+#   scripts/run-example.sh favorable [colloidsim options]
+# The program's console lines (one per recorded step) go to
+# runs/<example>/console.log; the progress bar stays on the terminal.
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -8,6 +11,8 @@ example=${1:-favorable}
 shift || true
 build=${BUILD:-build}
 case "$build" in /*) ;; *) build="$top/$build" ;; esac
+program="$build/colloidsim"
+shown=${program#"$top"/}  # the program as the user types it from the repository root
 
 [ -f "$top/examples/$example/INPUT.IN" ] || { echo "no example named '$example'" >&2; exit 1; }
 run="$top/runs/$example"
@@ -15,6 +20,14 @@ rm -rf "$run"
 mkdir -p "$run"
 cp "$top/examples/$example/INPUT.IN" "$run/"
 cd "$run"
-echo "running examples/$example in runs/$example" >&2
-"$build/colloidsim" "$@"
-echo "output files are in runs/$example" >&2
+echo "running examples/$example in runs/$example (console lines in runs/$example/console.log)" >&2
+"$program" "$@" > console.log
+echo
+"$program" summary "$run"
+cat <<NEXT
+
+Next:
+  the figure:   PYTHONPATH=python /usr/bin/python3 -m colloidsim.plot runs/$example
+  the profile:  (cd runs/$example && ../../$shown profile)
+  again, reproducibly: make run EXAMPLE=$example ARGS='--seed 1'
+NEXT
