@@ -13,6 +13,7 @@ build=${BUILD:-build}
 case "$build" in /*) ;; *) build="$top/$build" ;; esac
 program="$build/colloidsim"
 shown=${program#"$top"/}  # the program as the user types it from the repository root
+case "$shown" in /*) profile_program=$shown ;; *) profile_program=../../$shown ;; esac
 
 [ -f "$top/examples/$example/INPUT.IN" ] || { echo "no example named '$example'" >&2; exit 1; }
 run="$top/runs/$example"
@@ -28,6 +29,6 @@ cat <<NEXT
 
 Next:
   the figure:   PYTHONPATH=python /usr/bin/python3 -m colloidsim.plot runs/$example
-  the profile:  (cd runs/$example && ../../$shown profile)
+  the profile:  (cd runs/$example && $profile_program profile)
   again, reproducibly: make run EXAMPLE=$example ARGS='--seed 1'
 NEXT
