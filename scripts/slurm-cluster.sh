@@ -43,7 +43,7 @@ esac
 [ "$(id -u)" -eq 0 ] || { echo "$0: the cluster runs its daemons as root and munge" >&2; exit 1; }
 for program in munged slurmctld slurmd sinfo; do
   command -v "$program" > /dev/null || {
-    echo "$0: $program is missing; scripts/install-deps.sh --slurm installs it" >&2
+    echo "$0: $program is missing; scripts/install-deps.sh cluster installs it" >&2
     exit 1
   }
 done

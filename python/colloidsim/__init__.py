@@ -8,6 +8,7 @@
 Figures: python3 -m colloidsim.plot DIR [-o FILE].
 """
 
+from . import summary
 from .readers import (
     ATTACHED_FATES,
     FAMILIES,
@@ -24,5 +25,5 @@ from .readers import (
 
 __all__ = [
     "ATTACHED_FATES", "FAMILIES", "FAMILY_OF_FATE", "FATES", "FluxFile", "Run", "RunFileError",
-    "Trajectory", "read_flux", "read_run", "read_trajectory",
+    "Trajectory", "read_flux", "read_run", "read_trajectory", "summary",
 ]

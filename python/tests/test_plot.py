@@ -6,7 +6,7 @@ import struct
 import numpy as np
 import pytest
 
-from colloidsim import ATTACHED_FATES, read_run
+from colloidsim import ATTACHED_FATES, read_run, summary
 from colloidsim import plot
 
 
@@ -28,7 +28,16 @@ def test_one_line_per_particle(examples, example):
         np.testing.assert_array_equal(line.get_ydata(), rows["Z"] * 1e6)
     attached = np.isin(run.flux["ATTACHK"], ATTACHED_FATES).sum()
     assert len(_lines(trajectories, "attachment-points")[0].get_xdata()) == attached
-    assert sum(p.get_height() for p in angles.patches) == attached
+    # Bars are counts per unit collector area: times their ring's area they add up.
+    areas = plot.ring_areas_mm2(run.echo["AG"], np.arange(0, 181, 10))
+    assert sum(p.get_height() * areas[round(p.get_x()) // 10] for p in angles.patches) == \
+        pytest.approx(attached)
+    disc = _lines(trajectories, "injection-disc")[0]
+    assert max(disc.get_xdata()) == pytest.approx(run.echo["RLIM"] * 1e6)
+    assert any(t.get_gid() == "no-attachment" for t in trajectories.texts) == (attached == 0)
+    assert [t.get_text() for t in fates.get_xticklabels()][:2] == ["1\nexit", "2\nattached"]
+    eta = summary.attached_efficiency(run)
+    assert f"eta = {eta[0]:.3g} [{eta[1]:.3g}-{eta[2]:.3g}]" in fig._suptitle.get_text()
     assert [int(p.get_height()) for p in fates.patches] == [
         int((run.flux["ATTACHK"] == f).sum()) for f in range(1, 7)]
     assert tuple(fig.get_size_inches() * fig.dpi) == (1200, 850)

@@ -371,3 +371,21 @@ TEST(CommandLine, OneParticleArgumentsAndBlocks) {
 
 }  // namespace
 }  // namespace colloidsim
+
+namespace colloidsim {
+namespace {
+
+// docs/parameters.md gives every parameter the file holds a row of its own:
+// a table row that starts with the name in backticks.
+TEST(ParameterGuide, NamesEveryParameterOfTheFile) {
+  const std::string guide = testing::read_text(testing::source_path("docs/parameters.md"));
+  const ParameterFile file = read_parameter_text(
+      testing::read_text(testing::source_path("examples/favorable/INPUT.IN")));
+  ASSERT_EQ(file.origins.size(), 60u);
+  for (const auto& [name, origin] : file.origins) {
+    EXPECT_NE(guide.find("\n| `" + name + "` |"), std::string::npos) << name;
+  }
+}
+
+}  // namespace
+}  // namespace colloidsim
