@@ -85,6 +85,23 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       cl.resume = true;
     } else if (arg == "--quiet") {
       cl.quiet = true;
+    } else if (arg == "--brownian" || arg.rfind("--brownian=", 0) == 0) {
+      std::string value;
+      if (arg == "--brownian") {
+        if (i + 1 == args.size()) {
+          throw InputError("command line", 0, "--brownian", "no value", "bulk or hindered");
+        }
+        value = args[++i];
+      } else {
+        value = arg.substr(11);
+      }
+      if (value == "bulk") {
+        cl.brownian = BrownianModel::bulk;
+      } else if (value == "hindered") {
+        cl.brownian = BrownianModel::hindered;
+      } else {
+        throw InputError("command line", 0, "--brownian", quoted_value(value), "bulk or hindered");
+      }
     } else if (arg == "--seed" || arg.rfind("--seed=", 0) == 0) {
       std::string value;
       if (arg == "--seed") {
@@ -102,7 +119,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       cl.seed = seed;
     } else {
       throw InputError("command line", 0, "", "the unknown option " + quoted_value(arg),
-                       "--seed N, --threads N (-j N), --resume, --quiet, --help (-h) or --version "
+                       "--seed N, --threads N (-j N), --brownian bulk|hindered, --resume, --quiet, "
+                       "--help (-h) or --version "
                        "(see colloidsim --help)");
     }
   }
@@ -141,6 +159,12 @@ std::string usage_text() {
          "               run up to N particles at once (default: the CPUs this\n"
          "               process may use). With --seed every file and the standard\n"
          "               output are the same, byte for byte, for any N.\n"
+         "  --brownian bulk|hindered\n"
+         "               Brownian motion near the collector. bulk (default): the\n"
+         "               force has the free-space amplitude, as in the published\n"
+         "               model. hindered: the amplitude uses the near-wall friction\n"
+         "               of each direction and the mobility gradient adds its drift,\n"
+         "               so particles sample Boltzmann's distribution near the wall.\n"
          "  --resume     continue a stopped all-particles run in this directory: the\n"
          "               particles whose rows are in the flux files are kept, the\n"
          "               others run and their rows are appended. Refused when the\n"

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "simulation/run_context.h"
+
 namespace colloidsim {
 
 struct CommandLine {
@@ -15,6 +17,7 @@ struct CommandLine {
   std::optional<int> threads;           // --threads N, -j N: particles run at once
   bool resume = false;                  // --resume: continue a stopped all-particles run
   bool quiet = false;                   // --quiet: no progress bar
+  BrownianModel brownian = BrownianModel::bulk;  // --brownian bulk|hindered
   std::vector<std::string> positional;  // one-particle mode: particle count, particle number
 };
 

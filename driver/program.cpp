@@ -29,9 +29,10 @@ namespace {
 
 // Setup for checked parameters; a scan that runs past its cap is reported
 // with the line of the parameter that makes it long.
-RunContext prepare(const ParameterFile& file, std::optional<std::uint64_t> seed) {
+RunContext prepare(const ParameterFile& file, std::optional<std::uint64_t> seed,
+                   BrownianModel brownian) {
   try {
-    return prepare_run(file.parameters, seed);
+    return prepare_run(file.parameters, seed, brownian);
   } catch (const SetupScanError& e) {
     throw parameter_error(file, e.parameter(), e.value(), e.expected());
   }
@@ -92,7 +93,7 @@ int run_command(const std::vector<std::string>& args, const std::filesystem::pat
       }
     }
     validate_parameters(file);
-    const RunContext run = prepare(file, cl.seed);
+    const RunContext run = prepare(file, cl.seed, cl.brownian);
     std::vector<RestartRecord> restart;
     if (run.p.ATTMODE == -1) {
       const std::int32_t count = run.p.CLUSTER == 1 ? 1 : run.p.NPART;

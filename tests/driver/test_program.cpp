@@ -46,13 +46,15 @@ TEST(Program, BadInputGivesOneMessageStatusOneAndNoFile) {
       {"no-arguments", &one_particle, {}, "colloidsim: command line argument 1, parameter NPART: found no argument; expected the particle count and the particle number (one-particle mode)\n"},
       {"bad-ipart", &one_particle, {"5", "6"}, "colloidsim: command line argument 2, parameter IPART: found 6; expected a particle number in 1..5\n"},
       {"no-restart-file", &restart, {}, "colloidsim: FLUXATT.IN: cannot open the file (No such file or directory); expected the flux file of attached particles of an earlier run in the working directory (ATTMODE = -1 restarts from it)\n"},
-      {"bad-option", &good, {"--seeds", "4"}, "colloidsim: command line: found the unknown option \"--seeds\"; expected --seed N, --threads N (-j N), --resume, --quiet, --help (-h) or --version (see colloidsim --help)\n"},
-      {"short-option", &good, {"-s", "4"}, "colloidsim: command line: found the unknown option \"-s\"; expected --seed N, --threads N (-j N), --resume, --quiet, --help (-h) or --version (see colloidsim --help)\n"},
+      {"bad-option", &good, {"--seeds", "4"}, "colloidsim: command line: found the unknown option \"--seeds\"; expected --seed N, --threads N (-j N), --brownian bulk|hindered, --resume, --quiet, --help (-h) or --version (see colloidsim --help)\n"},
+      {"short-option", &good, {"-s", "4"}, "colloidsim: command line: found the unknown option \"-s\"; expected --seed N, --threads N (-j N), --brownian bulk|hindered, --resume, --quiet, --help (-h) or --version (see colloidsim --help)\n"},
       {"third-argument", &one_particle, {"5", "2", "7"}, "colloidsim: command line: found a third argument \"7\"; expected at most two arguments, the particle count and the particle number (or block A-B) of the one-particle mode\n"},
       {"negative-npart", &one_particle, {"-5", "2"}, "colloidsim: command line argument 1, parameter NPART: found -5; expected at least 1 particle\n"},
       {"bad-seed", &good, {"--seed", "x"}, "colloidsim: command line, parameter --seed: found \"x\"; expected a 64-bit integer seed\n"},
       {"no-threads", &good, {"-j", "0"}, "colloidsim: command line, parameter --threads: found \"0\"; expected a thread count from 1 to 4096\n"},
       {"bad-threads", &good, {"--threads=two"}, "colloidsim: command line, parameter --threads: found \"two\"; expected a thread count from 1 to 4096\n"},
+      {"bad-brownian", &good, {"--brownian", "thermal"}, "colloidsim: command line, parameter --brownian: found \"thermal\"; expected bulk or hindered\n"},
+      {"no-brownian", &good, {"--brownian"}, "colloidsim: command line, parameter --brownian: found no value; expected bulk or hindered\n"},
       {"resume-one-particle", &one_particle, {"5", "2", "--resume"}, "colloidsim: command line, parameter --resume: found one-particle mode (CLUSTER = 1); expected an all-particles run (CLUSTER = 0) to continue\n"},
   };
   for (const Case& c : cases) {
