@@ -74,6 +74,7 @@ void update_forces_and_velocity(const RunContext& run, ParticleState& s, Heterod
 
   const double delta = REDUCED_GAP(s.H, p.B, p.AP);
   double FDRIFT = 0;  // N, drift of the normal mobility gradient (hindered model)
+  // The draws are taken in contact too, so the stream does not depend on the regime.
   if (run.brownian == BrownianModel::hindered) {
     double dFUN1 = 0;
     NEAR_WALL_FUNCTIONS(delta, s.FUN1, s.FUN2, s.FUN3, s.FUN4, dFUN1);
@@ -82,7 +83,6 @@ void update_forces_and_velocity(const RunContext& run, ParticleState& s, Heterod
     FDRIFT = (run.f.BROWNIAN_DRIFT * dFUN1) / s.FUN1;
   } else {
     NEAR_WALL_FUNCTIONS(delta, s.FUN1, s.FUN2, s.FUN3, s.FUN4);
-    // The draws are taken in contact too, so the stream does not depend on the regime.
     FORCEDIFF(stream, p.DIFFSCALE, brownian_amplitude(run, s.DT), s.FDIFX, s.FDIFY, s.FDIFZ);
   }
   FORCEDRAG(s.FUN2, s.FUN3, s.FUN4, c.M3, s.VN, s.VT, s.FDRGT, s.FDRGN);
