@@ -31,6 +31,10 @@ void time_steps(benchmark::State& state, const bench::StepCase& c) {
 
 void BM_BulkStep(benchmark::State& state) { time_steps(state, bench::BULK); }
 void BM_NearSurfaceStep(benchmark::State& state) { time_steps(state, bench::NEAR_SURFACE); }
+// The same step with the near-wall Brownian amplitudes and drift.
+void BM_HinderedNearSurfaceStep(benchmark::State& state) {
+  time_steps(state, bench::HINDERED_NEAR_SURFACE);
+}
 // Heterodomains on both surfaces: in the bulk they are not weighted.
 void BM_HeterogeneousBulkStep(benchmark::State& state) {
   time_steps(state, bench::HETEROGENEOUS_BULK);
@@ -73,6 +77,7 @@ void BM_FavorableParticle(benchmark::State& state) {
 
 BENCHMARK(BM_BulkStep);
 BENCHMARK(BM_NearSurfaceStep);
+BENCHMARK(BM_HinderedNearSurfaceStep);
 BENCHMARK(BM_HeterogeneousBulkStep);
 BENCHMARK(BM_HeterogeneousNearSurfaceStep);
 BENCHMARK(BM_HeterogeneousStart)->Unit(benchmark::kMicrosecond);

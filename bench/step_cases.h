@@ -18,11 +18,12 @@
 namespace colloidsim::bench {
 
 // smooth: without heterodomains on either surface.
-inline RunContext example_run(const std::string& name, bool smooth) {
+inline RunContext example_run(const std::string& name, bool smooth,
+                              BrownianModel brownian = BrownianModel::bulk) {
   ParameterFile file =
       read_parameter_file(std::string(COLLOIDSIM_SOURCE_DIR) + "/examples/" + name + "/INPUT.IN");
   if (smooth) file.parameters.SCOV = file.parameters.SCOVP = 0;
-  return prepare_run(file.parameters, 1);
+  return prepare_run(file.parameters, 1, brownian);
 }
 
 // A particle at gap H above the collector at polar angle theta, at rest in
@@ -54,6 +55,7 @@ struct StepCase {
   const char* example;
   bool smooth;
   double H;  // m
+  BrownianModel brownian = BrownianModel::bulk;
 };
 
 // Bulk 20 um from the surface; near-surface 50 nm, where like-charged base
@@ -64,6 +66,9 @@ inline constexpr StepCase BULK{"favorable", true, 2.0e-5};
 inline constexpr StepCase NEAR_SURFACE{"heterogeneous", true, 5.0e-8};
 inline constexpr StepCase HETEROGENEOUS_BULK{"heterogeneous", false, 2.0e-5};
 inline constexpr StepCase HETEROGENEOUS_NEAR_SURFACE{"heterogeneous", false, 5.0e-8};
+// NEAR_SURFACE with --brownian hindered.
+inline constexpr StepCase HINDERED_NEAR_SURFACE{"heterogeneous", true, 5.0e-8,
+                                                BrownianModel::hindered};
 
 // Steps a placed particle; whenever it leaves the start regime, resolves, or
 // has run 100000 steps it starts over from the placed state. reset runs
@@ -71,7 +76,7 @@ inline constexpr StepCase HETEROGENEOUS_NEAR_SURFACE{"heterogeneous", false, 5.0
 class SteppedParticle {
  public:
   explicit SteppedParticle(const StepCase& c)
-      : run_(example_run(c.example, c.smooth)), pr_(std::make_unique<ParticleRun>()) {
+      : run_(example_run(c.example, c.smooth, c.brownian)), pr_(std::make_unique<ParticleRun>()) {
     place(run_, *pr_, c.H, 1.2);
     start_ = pr_->s;
   }

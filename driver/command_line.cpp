@@ -42,6 +42,12 @@ void define_run_options(OptionSet& options, CommandLine& cl) {
              "run up to N particles at once (default: the CPUs this\n"
              "process may use). With --seed every file and the standard\n"
              "output are the same, byte for byte, for any N.")
+      .choice("--brownian", "MODEL", cl.brownian, {"bulk", "hindered"},
+              "Brownian motion near the collector. bulk (default): the\n"
+              "force has the free-space amplitude, as in the published\n"
+              "model. hindered: the amplitude uses the near-wall friction\n"
+              "of each direction and the mobility gradient adds its drift,\n"
+              "so particles sample Boltzmann's distribution near the wall.")
       .flag("--resume", cl.resume,
             "continue a stopped all-particles run in this directory: the\n"
             "particles whose rows are in the flux files are kept, the\n"

@@ -33,6 +33,7 @@ struct CommandLine {
   bool resume = false;                  // --resume: continue a stopped all-particles run
   bool quiet = false;                   // --quiet: no progress bar
   bool no_trajectories = false;         // --no-trajectories: no trajectory files
+  std::string brownian = "bulk";        // --brownian bulk|hindered: near-wall Brownian model
   std::vector<std::string> positional;  // one-particle mode: particle count, particle number
 };
 

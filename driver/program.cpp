@@ -134,7 +134,8 @@ int run_particles_command(const CommandLine& cl, const CommandContext& context) 
   std::int32_t FIRST = 1, LAST = 1;
   read_particles(file, cl, FIRST, LAST);
   validate_parameters(file);
-  const RunContext run = prepare_checked_run(file, cl.seed);
+  const RunContext run = prepare_checked_run(
+      file, cl.seed, cl.brownian == "hindered" ? BrownianModel::hindered : BrownianModel::bulk);
   const std::vector<RestartRecord> restart = read_restart(run, context.workdir);
 
   RunRequest request;

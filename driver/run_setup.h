@@ -11,6 +11,7 @@
 namespace colloidsim {
 
 // Throws InputError (a scan past its cap, named by the parameter's line).
-RunContext prepare_checked_run(const ParameterFile& file, std::optional<std::uint64_t> seed);
+RunContext prepare_checked_run(const ParameterFile& file, std::optional<std::uint64_t> seed,
+                               BrownianModel brownian = BrownianModel::bulk);
 
 }  // namespace colloidsim

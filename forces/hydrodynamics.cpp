@@ -58,6 +58,25 @@ double near_wall(const NearWallFit& fit, const NearWallThresholds::Fit& beyond, 
   if (delta >= beyond.SECOND) return first;
   return first + fit.c * std::exp(-(fit.q * std::pow(delta, fit.p)));
 }
+
+// near_wall with the slope dFUN/ddelta of the terms it evaluates (a term
+// skipped beyond its threshold adds less than 2^-56 to the slope too).
+double near_wall(const NearWallFit& fit, const NearWallThresholds::Fit& beyond, double delta,
+                 double& slope) {
+  const bool every_term = !(delta >= LOWEST_THRESHOLD);
+  double first = 1.0;
+  slope = 0.0;
+  if (every_term || !(delta >= beyond.FIRST)) {
+    const double e = std::exp(-(fit.b * delta));
+    first = fit.a * e + 1.0;
+    slope = -((fit.a * fit.b) * e);
+  }
+  if (!every_term && delta >= beyond.SECOND) return first;
+  const double power = std::pow(delta, fit.p);
+  const double e = std::exp(-(fit.q * power));
+  slope -= (((fit.c * fit.q) * fit.p) * (power / delta)) * e;
+  return first + fit.c * e;
+}
 #endif
 
 constexpr double LIFT_RANGE = 100.0;  // particle radii from the collector surface
@@ -86,11 +105,15 @@ double STOKES_M3(double VISC, double AP) { return ((6.0 * PI) * VISC) * AP; }
 
 #if COLLOIDSIM_SLEEF
 
-// The four functions' 4 powers and 8 exponentials as three vector calls.
-void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3,
-                         double& FUN4) {
+namespace {
+
+// The four functions' 4 powers and 8 exponentials as three vector calls;
+// power, first and second keep delta^p, exp(-(b delta)) and exp(-(q delta^p))
+// of each fit.
+void near_wall_terms(double delta, double* out[4], double power[4], double first[4],
+                     double second[4]) {
   const NearWallFit* const fits[4] = {&FUN1_FIT, &FUN2_FIT, &FUN3_FIT, &FUN4_FIT};
-  double gap[4], exponent[4], power[4], first_argument[4], second_argument[4];
+  double gap[4], exponent[4], first_argument[4], second_argument[4];
   for (int k = 0; k < 4; ++k) {
     gap[k] = delta;
     exponent[k] = fits[k]->p;
@@ -98,13 +121,29 @@ void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3,
   }
   pow4(gap, exponent, power);
   for (int k = 0; k < 4; ++k) second_argument[k] = -(fits[k]->q * power[k]);
-  double first[4], second[4];
   exp4(first_argument, first);
   exp4(second_argument, second);
-  double* const out[4] = {&FUN1, &FUN2, &FUN3, &FUN4};
   for (int k = 0; k < 4; ++k) {
     *out[k] = (fits[k]->a * first[k] + 1.0) + fits[k]->c * second[k];
   }
+}
+
+}  // namespace
+
+void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3,
+                         double& FUN4) {
+  double* out[4] = {&FUN1, &FUN2, &FUN3, &FUN4};
+  double power[4], first[4], second[4];
+  near_wall_terms(delta, out, power, first, second);
+}
+
+void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3, double& FUN4,
+                         double& dFUN1) {
+  double* out[4] = {&FUN1, &FUN2, &FUN3, &FUN4};
+  double power[4], first[4], second[4];
+  near_wall_terms(delta, out, power, first, second);
+  const NearWallFit& f = FUN1_FIT;
+  dFUN1 = -((f.a * f.b) * first[0]) - (((f.c * f.q) * f.p) * (power[0] / delta)) * second[0];
 }
 
 double FUN1(double delta) {
@@ -145,6 +184,14 @@ void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3,
     return;
   }
   FUN1 = near_wall(FUN1_FIT, THRESHOLDS.FUN1, delta);
+  FUN2 = near_wall(FUN2_FIT, THRESHOLDS.FUN2, delta);
+  FUN3 = near_wall(FUN3_FIT, THRESHOLDS.FUN3, delta);
+  FUN4 = near_wall(FUN4_FIT, THRESHOLDS.FUN4, delta);
+}
+
+void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3, double& FUN4,
+                         double& dFUN1) {
+  FUN1 = near_wall(FUN1_FIT, THRESHOLDS.FUN1, delta, dFUN1);
   FUN2 = near_wall(FUN2_FIT, THRESHOLDS.FUN2, delta);
   FUN3 = near_wall(FUN3_FIT, THRESHOLDS.FUN3, delta);
   FUN4 = near_wall(FUN4_FIT, THRESHOLDS.FUN4, delta);

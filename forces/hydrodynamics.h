@@ -36,6 +36,13 @@ double FUN3(double delta);
 double FUN4(double delta);
 void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3, double& FUN4);
 
+// The four functions bit for bit as above, and the slope dFUN1 = dFUN1/ddelta
+// of the normal mobility factor, from the same exponentials and power:
+//   dFUN1/ddelta = -a b exp(-b delta) - c q p delta^(p-1) exp(-q delta^p).
+// Needs delta > 0 (the slope grows without bound towards contact).
+void NEAR_WALL_FUNCTIONS(double delta, double& FUN1, double& FUN2, double& FUN3, double& FUN4,
+                         double& dFUN1);
+
 // The reduced gaps from which on a term of a near-wall fit can no longer
 // change the function's value: there the term is below 2^-54 and is not
 // evaluated (its exp and pow are saved); the value is bit for bit that of

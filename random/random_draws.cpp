@@ -14,6 +14,15 @@ constexpr double UPPER_HALF_SPAN = sp(0.4771f);
 
 double random_sign(double u) { return u >= 0.5 ? 1.0 : -1.0; }
 
+// Coefficients of P3 and P5, that of y^k at index k.
+constexpr std::array<double, 7> P3_COEFFICIENTS{-2.77770616554113, 59.5899557785023,
+                                                -1714.27218447456, 34118.9134002463,
+                                                -403094.347079323, 2550903.40507925,
+                                                -6639921.98925781};
+constexpr std::array<double, 5> P5_COEFFICIENTS{1.63751297685375, -16.1509902781561,
+                                                45.4066630995313, -49.6540631938802,
+                                                20.720122918894};
+
 // The fitted polynomials, summed from the highest power down.
 double P1(double y) {
   return -1.37855370200823e+19 * ipow<6>(y) + 4.97900988957207e+16 * ipow<5>(y) -
@@ -28,9 +37,9 @@ double P2(double y) {
 }
 
 double P3(double y) {
-  return -6639921.98925781 * ipow<6>(y) + 2550903.40507925 * ipow<5>(y) -
-         403094.347079323 * ipow<4>(y) + 34118.9134002463 * ipow<3>(y) -
-         1714.27218447456 * (y * y) + 59.5899557785023 * y - 2.77770616554113;
+  const auto& c = P3_COEFFICIENTS;
+  return c[6] * ipow<6>(y) + c[5] * ipow<5>(y) + c[4] * ipow<4>(y) + c[3] * ipow<3>(y) +
+         c[2] * (y * y) + c[1] * y + c[0];
 }
 
 double P4(double y) {
@@ -39,8 +48,21 @@ double P4(double y) {
 }
 
 double P5(double y) {
-  return 20.720122918894 * ipow<4>(y) - 49.6540631938802 * ipow<3>(y) +
-         45.4066630995313 * (y * y) - 16.1509902781561 * y + 1.63751297685375;
+  const auto& c = P5_COEFFICIENTS;
+  return c[4] * ipow<4>(y) + c[3] * ipow<3>(y) + c[2] * (y * y) + c[1] * y + c[0];
+}
+
+// The integral of P(y)^2 over [lo, hi], term by term.
+template <std::size_t N>
+double integral_of_square(const std::array<double, N>& c, double lo, double hi) {
+  double sum = 0.0;
+  for (std::size_t i = 0; i < N; ++i) {
+    for (std::size_t j = 0; j < N; ++j) {
+      const double k = static_cast<double>(i + j + 1);
+      sum += (c[i] * c[j]) * (std::pow(hi, k) - std::pow(lo, k)) / k;
+    }
+  }
+  return sum;
 }
 
 }  // namespace
@@ -108,6 +130,28 @@ void FORCEDIFF(RandomStream& stream, double DIFFSCALE, double amplitude, double&
 void FORCEDIFF(RandomStream& stream, double DIFFSCALE, double pi, double VISC, double AP,
                double kB, double T, double DT, double& FDIFX, double& FDIFY, double& FDIFZ) {
   FORCEDIFF(stream, DIFFSCALE, BROWNIAN_AMPLITUDE(pi, VISC, AP, kB, T, DT), FDIFX, FDIFY, FDIFZ);
+}
+
+void FORCEDIFF_HINDERED(RandomStream& stream, double DIFFSCALE, double amplitude, double FUN1,
+                        double FUN4, double ENX, double ENY, double ENZ, double& FDIFX,
+                        double& FDIFY, double& FDIFZ) {
+  double FX, FY, FZ;
+  FORCEDIFF(stream, DIFFSCALE, amplitude, FX, FY, FZ);
+  const double normal_scale = 1.0 / std::sqrt(FUN1);
+  const double tangential_scale = 1.0 / std::sqrt(FUN4);
+  const double fn = FX * ENX + FY * ENY + FZ * ENZ;
+  const double FNX = fn * ENX, FNY = fn * ENY, FNZ = fn * ENZ;
+  FDIFX = FNX * normal_scale + (FX - FNX) * tangential_scale;
+  FDIFY = FNY * normal_scale + (FY - FNY) * tangential_scale;
+  FDIFZ = FNZ * normal_scale + (FZ - FNZ) * tangential_scale;
+}
+
+double DEVIATE_VARIANCE() {
+  // The probability x lies in [0.5, 0.5 + w): P5(x) below 0.9, -P3(1 - x) from 0.9 on.
+  const double w = UPPER_HALF_SPAN;
+  const double lower = integral_of_square(P5_COEFFICIENTS, 0.5, 0.9);
+  const double upper = integral_of_square(P3_COEFFICIENTS, 1.0 - (0.5 + w), 0.1);
+  return (lower + upper) / w;
 }
 
 void INITIAL(RandomStream& stream, double RLIM, double AG, double AP, double ASP,

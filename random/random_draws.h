@@ -49,6 +49,22 @@ double BROWNIAN_AMPLITUDE(double pi, double VISC, double AP, double kB, double T
 void FORCEDIFF(RandomStream& stream, double DIFFSCALE, double amplitude, double& FDIFX,
                double& FDIFY, double& FDIFZ);
 
+// Brownian force consistent with the near-wall friction: the friction is
+// M3/FUN1 along the outward normal (ENX, ENY, ENZ) and M3/FUN4 across it, so
+// the force drawn by FORCEDIFF with the bulk amplitude (same draws, same
+// order) is split along the normal, its normal part divided by sqrt(FUN1) and
+// its tangential part by sqrt(FUN4): per direction
+// F = DIFFSCALE xi sqrt(2 kB T (M3/FUN) / DT). Needs FUN1, FUN4 > 0.
+void FORCEDIFF_HINDERED(RandomStream& stream, double DIFFSCALE, double amplitude, double FUN1,
+                        double FUN4, double ENX, double ENY, double ENZ, double& FDIFX,
+                        double& FDIFY, double& FDIFZ);
+
+// E[xi^2] of FORCEDIFF's deviates (about 0.773): CALC_NI of a probability
+// uniform on [0.5, 0.9771), integrated exactly over its two polynomial
+// pieces. With DIFFSCALE the draws act as the temperature
+// DIFFSCALE^2 E[xi^2] T.
+double DEVIATE_VARIANCE();
+
 // Injection point: (XINIT, YINIT) uniform over the disc of radius RLIM (m) by
 // rejection from the square (a point on the rim is accepted, six draws per
 // try), ZINIT > 0 on the upstream side of the cell boundary RINIT = RB (m),

@@ -33,7 +33,12 @@ PreparedForces prepare_forces(const RunParameters& p, const RunConstants& c) {
     f.DT_STEPS[k] = MULT[k] * c.DTMRT;
     f.BROWNIAN_AMPLITUDES[k] = BROWNIAN_AMPLITUDE(PI, p.VISC, p.AP, KB, p.T, f.DT_STEPS[k]);
   }
+  f.BROWNIAN_DRIFT = ((((p.DIFFSCALE * p.DIFFSCALE) * DEVIATE_VARIANCE()) * KB) * p.T) / p.AP;
   return f;
+}
+
+const char* brownian_model_name(BrownianModel model) {
+  return model == BrownianModel::hindered ? "hindered" : "bulk";
 }
 
 double brownian_amplitude(const RunContext& run, double DT) {
@@ -59,7 +64,8 @@ ContactZones contact_zones_for(const RunParameters& p, double KAPPA, double ACON
   return z;
 }
 
-RunContext prepare_run(const RunParameters& parameters, std::optional<std::uint64_t> seed) {
+RunContext prepare_run(const RunParameters& parameters, std::optional<std::uint64_t> seed,
+                       BrownianModel brownian) {
   RunContext run;
   run.initial = parameters;
   run.c = derive_run_constants(run.initial);
@@ -76,6 +82,7 @@ RunContext prepare_run(const RunParameters& parameters, std::optional<std::uint6
   }
   run.f = prepare_forces(run.p, run.c);
   run.seed = seed;
+  run.brownian = brownian;
   run.free_zones = contact_zones_for(run.p, run.c.KAPPA, 0.0);
   if (run.p.SCOV > 0) {
     run.lattice = collector_lattice(run.p.AG, run.p.HETMODE, run.p.SCOV, run.p.RHET0,

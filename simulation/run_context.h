@@ -16,6 +16,20 @@
 
 namespace colloidsim {
 
+// Brownian motion near the collector. bulk: the force has the free-space
+// amplitude sqrt(2 kB T M3 / DT) in every direction while the velocity update
+// divides it by the near-wall friction, so within a few hundred nanometres of
+// the collector the particle diffuses as at a temperature of about FUN1 T
+// (the model's published form, the default). hindered: the amplitude uses the
+// friction of each direction (M3/FUN1 normal, M3/FUN4 tangential) and the
+// gradient of the normal mobility adds the drift kB T' (dFUN1/dH) / FUN1, so
+// that the particle samples Boltzmann's distribution at the temperature T' of
+// the draws.
+enum class BrownianModel { bulk, hindered };
+
+// "bulk" or "hindered".
+const char* brownian_model_name(BrownianModel model);
+
 // The force-law constants of the run. The double layer is prepared for the
 // four pairings of collector and particle surfaces the heterodomain weighting
 // uses; each gives bit for bit the result of the full argument list.
@@ -35,6 +49,9 @@ struct PreparedForces {
   // Brownian amplitudes of the bulk, near-surface and contact time steps.
   double DT_STEPS[3] = {0, 0, 0};
   double BROWNIAN_AMPLITUDES[3] = {0, 0, 0};
+  // N: kB T' / AP, with T' = DIFFSCALE^2 E[xi^2] T the temperature of the
+  // draws; times (dFUN1/ddelta) / FUN1 it is the drift of the hindered model.
+  double BROWNIAN_DRIFT = 0;
 };
 
 // Zone of influence, acid-base zone and asperity counts for a contact radius.
@@ -60,6 +77,7 @@ struct RunContext {
   RunConstants c;
   PreparedForces f;
   std::optional<std::uint64_t> seed;  // --seed N
+  BrownianModel brownian = BrownianModel::bulk;  // --brownian
   ContactZones free_zones;             // without contact (ACONT = 0)
   CollectorLattice lattice;            // of the collector heterodomains (SCOV > 0)
 };
@@ -73,6 +91,7 @@ PreparedForces prepare_forces(const RunParameters& p, const RunConstants& c);
 
 // A run for checked parameters: derived constants, then the prepared force
 // laws. Throws InputError when setup finds no primary minimum.
-RunContext prepare_run(const RunParameters& parameters, std::optional<std::uint64_t> seed);
+RunContext prepare_run(const RunParameters& parameters, std::optional<std::uint64_t> seed,
+                       BrownianModel brownian = BrownianModel::bulk);
 
 }  // namespace colloidsim

@@ -72,14 +72,25 @@ void update_forces_and_velocity(const RunContext& run, ParticleState& s, Heterod
   fluid_velocity(run, s.X, s.Y, s.Z, s.R, UFX, UFY, UFZ);
   SPLIT_FLUID_VELOCITY(UFX, UFY, UFZ, s.ENX, s.ENY, s.ENZ, s.VN, s.VT, s.ETX, s.ETY, s.ETZ);
 
-  NEAR_WALL_FUNCTIONS(REDUCED_GAP(s.H, p.B, p.AP), s.FUN1, s.FUN2, s.FUN3, s.FUN4);
-  FORCEDRAG(s.FUN2, s.FUN3, s.FUN4, c.M3, s.VN, s.VT, s.FDRGT, s.FDRGN);
+  const double delta = REDUCED_GAP(s.H, p.B, p.AP);
+  double FDRIFT = 0;  // N, drift of the normal mobility gradient (hindered model)
   // The draws are taken in contact too, so the stream does not depend on the regime.
-  FORCEDIFF(stream, p.DIFFSCALE, brownian_amplitude(run, s.DT), s.FDIFX, s.FDIFY, s.FDIFZ);
+  if (run.brownian == BrownianModel::hindered) {
+    double dFUN1 = 0;
+    NEAR_WALL_FUNCTIONS(delta, s.FUN1, s.FUN2, s.FUN3, s.FUN4, dFUN1);
+    FORCEDIFF_HINDERED(stream, p.DIFFSCALE, brownian_amplitude(run, s.DT), s.FUN1, s.FUN4, s.ENX,
+                       s.ENY, s.ENZ, s.FDIFX, s.FDIFY, s.FDIFZ);
+    FDRIFT = (run.f.BROWNIAN_DRIFT * dFUN1) / s.FUN1;
+  } else {
+    NEAR_WALL_FUNCTIONS(delta, s.FUN1, s.FUN2, s.FUN3, s.FUN4);
+    FORCEDIFF(stream, p.DIFFSCALE, brownian_amplitude(run, s.DT), s.FDIFX, s.FDIFY, s.FDIFZ);
+  }
+  FORCEDRAG(s.FUN2, s.FUN3, s.FUN4, c.M3, s.VN, s.VT, s.FDRGT, s.FDRGN);
   if (s.H <= c.HCUT) {
     s.FDIFX = 0;
     s.FDIFY = 0;
     s.FDIFZ = 0;
+    FDRIFT = 0;
   }
   FORCELIFT(p.RHOW, s.R, p.AP, p.AG, s.VT, s.UT, s.OMEGA, s.FLIFT);
   GRAVVECT(run.f.FG, c.EGX, c.EGY, c.EGZ, s.ENX, s.ENY, s.ENZ, s.ETX, s.ETY, s.ETZ, s.FGN, s.FGT,
@@ -97,16 +108,22 @@ void update_forces_and_velocity(const RunContext& run, ParticleState& s, Heterod
   // Normal part, semi-implicit in the normal resistance M3/FUN1.
   const double normal_resistance = M + (c.M3 / s.FUN1) * s.DT;
   const double VPNX =
-      (M * VPNX0 + ((((s.FGNX + s.FCOLL * s.ENX) + FDIFNX) + s.FLIFT * s.ENX) + s.FDRGN * s.ENX) *
-                       s.DT) /
+      (M * VPNX0 + (((((s.FGNX + s.FCOLL * s.ENX) + FDIFNX) + s.FLIFT * s.ENX) +
+                        s.FDRGN * s.ENX) +
+                       FDRIFT * s.ENX) *
+                          s.DT) /
       normal_resistance;
   const double VPNY =
-      (M * VPNY0 + ((((s.FGNY + s.FCOLL * s.ENY) + FDIFNY) + s.FLIFT * s.ENY) + s.FDRGN * s.ENY) *
-                       s.DT) /
+      (M * VPNY0 + (((((s.FGNY + s.FCOLL * s.ENY) + FDIFNY) + s.FLIFT * s.ENY) +
+                        s.FDRGN * s.ENY) +
+                       FDRIFT * s.ENY) *
+                          s.DT) /
       normal_resistance;
   const double VPNZ =
-      (M * VPNZ0 + ((((s.FGNZ + s.FCOLL * s.ENZ) + FDIFNZ) + s.FLIFT * s.ENZ) + s.FDRGN * s.ENZ) *
-                       s.DT) /
+      (M * VPNZ0 + (((((s.FGNZ + s.FCOLL * s.ENZ) + FDIFNZ) + s.FLIFT * s.ENZ) +
+                        s.FDRGN * s.ENZ) +
+                       FDRIFT * s.ENZ) *
+                          s.DT) /
       normal_resistance;
   s.UN = std::sqrt(VPNX * VPNX + VPNY * VPNY + VPNZ * VPNZ);
   if (VPNX * s.ENX + VPNY * s.ENY + VPNZ * s.ENZ < 0) s.UN = -s.UN;

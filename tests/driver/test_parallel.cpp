@@ -123,6 +123,27 @@ TEST(Threads, EveryThreadCountWritesTheSameBytes) {
   }
 }
 
+// --brownian hindered reaches every particle (the near-surface parts of
+// the trajectories differ from the bulk model's) and keeps the bytes of any
+// thread count; both spellings of the option are read.
+TEST(Threads, HinderedBrownianMotionWritesTheSameBytesOnEveryThreadCount) {
+  const std::string input = input_with({{"NPART", "4"}, {"VSUP", "4.0e-4"}, {"RLIM", "2.0e-5"},
+                                        {"TTIME", "4"}, {"NOUT", "100"}});
+  const RunResult serial = run_with("hindered-1", input, "",
+                                    {"--seed", "1", "-j", "1", "--brownian", "hindered"});
+  const RunResult parallel = run_with("hindered-2", input, "",
+                                      {"--brownian=hindered", "--seed", "1", "-j", "2"});
+  expect_same_run(serial, parallel, "hindered on 2 threads");
+  const RunResult bulk = run_with("hindered-bulk", input, "", {"--seed", "1", "-j", "1"});
+  ASSERT_EQ(bulk.status, 0) << bulk.err;
+  int differing = 0;
+  for (const auto& [name, text] : bulk.files) {
+    const auto other = serial.files.find(name);
+    if (other == serial.files.end() || other->second != text) ++differing;
+  }
+  EXPECT_GT(differing, 0);
+}
+
 TEST(OrderedOutput, OutOfOrderParticlesComeOutInOrderAlsoFromTheScratchFile) {
   // A budget of 8 bytes sends most of the waiting text to the scratch file.
   const fs::path dir = fresh_directory("ordered-output");

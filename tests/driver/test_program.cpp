@@ -46,8 +46,8 @@ TEST(Program, BadInputGivesOneMessageStatusOneAndNoFile) {
       {"no-arguments", &one_particle, {}, "colloidsim: command line argument 1, parameter NPART: found no argument; expected the particle count and the particle number (one-particle mode)\n"},
       {"bad-ipart", &one_particle, {"5", "6"}, "colloidsim: command line argument 2, parameter IPART: found 6; expected a particle number in 1..5\n"},
       {"no-restart-file", &restart, {}, "colloidsim: FLUXATT.IN: cannot open the file (No such file or directory); expected the flux file of attached particles of an earlier run in the working directory (ATTMODE = -1 restarts from it)\n"},
-      {"bad-option", &good, {"--seeds", "4"}, "colloidsim: command line: found the unknown option \"--seeds\"; expected --seed N, --threads N (-j N), --resume, --quiet, --no-trajectories, --help (-h) or --version (see colloidsim --help); did you mean --seed?\n"},
-      {"short-option", &good, {"-s", "4"}, "colloidsim: command line: found the unknown option \"-s\"; expected --seed N, --threads N (-j N), --resume, --quiet, --no-trajectories, --help (-h) or --version (see colloidsim --help)\n"},
+      {"bad-option", &good, {"--seeds", "4"}, "colloidsim: command line: found the unknown option \"--seeds\"; expected --seed N, --threads N (-j N), --brownian MODEL, --resume, --quiet, --no-trajectories, --help (-h) or --version (see colloidsim --help); did you mean --seed?\n"},
+      {"short-option", &good, {"-s", "4"}, "colloidsim: command line: found the unknown option \"-s\"; expected --seed N, --threads N (-j N), --brownian MODEL, --resume, --quiet, --no-trajectories, --help (-h) or --version (see colloidsim --help)\n"},
       {"third-argument", &one_particle, {"5", "2", "7"}, "colloidsim: command line: found a third argument \"7\"; expected at most two arguments, the particle count and the particle number (or block A-B) of the one-particle mode\n"},
       {"negative-npart", &one_particle, {"-5", "2"}, "colloidsim: command line argument 1, parameter NPART: found -5; expected at least 1 particle\n"},
       {"bad-seed", &good, {"--seed", "x"}, "colloidsim: command line, parameter --seed: found \"x\"; expected a 64-bit integer seed\n"},
@@ -55,7 +55,7 @@ TEST(Program, BadInputGivesOneMessageStatusOneAndNoFile) {
       {"bad-threads", &good, {"--threads=two"}, "colloidsim: command line, parameter --threads: found \"two\"; expected a thread count from 1 to 4096\n"},
       // A word that is no option, subcommand or number, with the nearest subcommand.
       {"misspelt-subcommand", &good, {"summry"}, "colloidsim: command line: found \"summry\"; expected a subcommand (summary, merge, missing, set, profile, study), an option or the numbers of the one-particle mode (see colloidsim --help); did you mean summary?\n"},
-      {"misspelt-option-after-numbers", &one_particle, {"5", "2", "--quite"}, "colloidsim: command line: found the unknown option \"--quite\"; expected --seed N, --threads N (-j N), --resume, --quiet, --no-trajectories, --help (-h) or --version (see colloidsim --help); did you mean --quiet?\n"},
+      {"misspelt-option-after-numbers", &one_particle, {"5", "2", "--quite"}, "colloidsim: command line: found the unknown option \"--quite\"; expected --seed N, --threads N (-j N), --brownian MODEL, --resume, --quiet, --no-trajectories, --help (-h) or --version (see colloidsim --help); did you mean --quiet?\n"},
       {"plain-word", &one_particle, {"5", "two"}, "colloidsim: command line: found \"two\"; expected a subcommand (summary, merge, missing, set, profile, study), an option or the numbers of the one-particle mode (see colloidsim --help)\n"},
       // Numbers in an all-particles run: the file's CLUSTER decides.
       {"numbers-all-particles", &good, {"5", "--seed", "3", "2"}, "colloidsim: command line: found the particle numbers \"5 2\"; expected none: INPUT.IN has CLUSTER = 0 (all particles), and the file's CLUSTER decides the mode (CLUSTER = 1 runs the particle or block the numbers give)\n"},
@@ -70,6 +70,8 @@ TEST(Program, BadInputGivesOneMessageStatusOneAndNoFile) {
       {"negative-after-seed", &one_particle, {"--seed", "-5", "-5", "2"}, "colloidsim: command line argument 1, parameter NPART: found -5; expected at least 1 particle\n"},
       {"no-seed-value", &good, {"--seed"}, "colloidsim: command line, parameter --seed: found no value; expected a 64-bit integer seed\n"},
       {"threads-attached", &good, {"-j0"}, "colloidsim: command line, parameter --threads: found \"0\"; expected a thread count from 1 to 4096\n"},
+      {"bad-brownian", &good, {"--brownian", "thermal"}, "colloidsim: command line, parameter --brownian: found \"thermal\"; expected bulk or hindered\n"},
+      {"no-brownian", &good, {"--brownian"}, "colloidsim: command line, parameter --brownian: found no value; expected bulk or hindered\n"},
       {"resume-one-particle", &one_particle, {"5", "2", "--resume"}, "colloidsim: command line, parameter --resume: found one-particle mode (CLUSTER = 1); expected an all-particles run (CLUSTER = 0) to continue\n"},
   };
   for (const Case& c : cases) {

@@ -176,6 +176,35 @@ TEST(NearWallFunctions, ContactValuesAndFarLimit) {
   }
 }
 
+// The slope of FUN1 against central differences of FUN1 itself, from contact
+// to beyond the thresholds where the fit's terms stop counting; the four
+// functions come out bit for bit as without the slope.
+TEST(NearWallFunctions, SlopeOfFUN1MatchesCentralDifferences) {
+  for (double delta : {3e-4, 2e-3, 0.01, 0.035, 0.1, 0.4, 1.0, 5.0, 30.0, 60.0, 300.0}) {
+    double f[4], g[4], dFUN1 = 0;
+    NEAR_WALL_FUNCTIONS(delta, f[0], f[1], f[2], f[3]);
+    NEAR_WALL_FUNCTIONS(delta, g[0], g[1], g[2], g[3], dFUN1);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(g[k], f[k]) << "FUN" << k + 1 << " at " << delta;
+    // Step h = 1e-4 min(delta, 1): the relative truncation error
+    // h^2 f'''/(6 f') stays below 1e-8 (near contact delta^(p-1) is the most
+    // curved term, far out exp(-b delta)), the rounding error below
+    // 1e-16 / (h f').
+    const double h = 1e-4 * std::fmin(delta, 1.0);
+    const double central = (FUN1(delta + h) - FUN1(delta - h)) / (2 * h);
+    // The normal mobility grows with the gap until both terms of the fit
+    // are below its last bit; from there on FUN1 is 1 and its slope 0 (or,
+    // with the vector functions, which evaluate every term, below 1e-15).
+    if (delta < near_wall_thresholds().FUN1.FIRST) {
+      EXPECT_TRUE(RelNear(dFUN1, central, 1e-7)) << delta;
+      EXPECT_GT(dFUN1, 0.0) << delta;
+    } else {
+      EXPECT_EQ(central, 0.0) << delta;
+      EXPECT_GE(dFUN1, 0.0) << delta;
+      EXPECT_LT(dFUN1, 1e-15) << delta;
+    }
+  }
+}
+
 TEST(Hydrodynamics, ForcesVanishWhereTheirCauseDoes) {
   double FLIFT = 1.0;
   FORCELIFT(998.0, AG + 99.99 * AP, AP, AG, 1e-5, 3e-6, 2.0, FLIFT);

@@ -195,6 +195,34 @@ TEST(Forcediff, MomentsOfTheTruncatedDeviates) {
   EXPECT_LT(largest, 1.9981);  // CALC_NI(0.9771) = 1.99809
 }
 
+TEST(Forcediff, DeviateVarianceIsTheIntegralOfTheTruncatedDeviates) {
+  // The midpoint rule above (2e6 points) differs from the exact integral by
+  // its step's error at the jump of CALC_NI at 0.9, below 1e-8.
+  EXPECT_TRUE(RelNear(DEVIATE_VARIANCE(), 0.7727900541024271, 1e-8));
+}
+
+// The hindered force takes the same draws and, split along the normal, the
+// normal part 1/sqrt(FUN1) and the tangential part 1/sqrt(FUN4) times that of
+// FORCEDIFF; the stream advances by six numbers either way.
+TEST(Forcediff, HinderedForceScalesEachDirectionByItsFriction) {
+  const double A = 3e-12, FUN1 = 0.04, FUN4 = 0.49;
+  const double EN[3] = {0.6, 0.0, 0.8};
+  for (int k = 1; k <= 20; ++k) {
+    RandomStream bulk = stream_with_option(11, k), hindered = stream_with_option(11, k);
+    double F[3], G[3];
+    FORCEDIFF(bulk, 1.0, A, F[0], F[1], F[2]);
+    FORCEDIFF_HINDERED(hindered, 1.0, A, FUN1, FUN4, EN[0], EN[1], EN[2], G[0], G[1], G[2]);
+    EXPECT_EQ(bulk.generator.next_double(), hindered.generator.next_double());
+    const double fn = F[0] * EN[0] + F[1] * EN[1] + F[2] * EN[2];
+    const double gn = G[0] * EN[0] + G[1] * EN[1] + G[2] * EN[2];
+    // Rounding of the split and the projection: a few ulps of A.
+    EXPECT_NEAR(gn, fn / 0.2, 1e-14 * A);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(G[i] - gn * EN[i], (F[i] - fn * EN[i]) / 0.7, 1e-14 * A) << i;
+    }
+  }
+}
+
 TEST(Initial, ReferencePointAfterARejectedTry) {
   // Python, --seed 20240601, particle 1: the first try lands outside the disc,
   // so twelve draws are used. Asperities on both surfaces.
