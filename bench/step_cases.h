@@ -78,7 +78,7 @@ class SteppedParticle {
   // One time step; true when the particle must start over.
   bool step() {
     time_step(run_, *pr_, nullptr);
-    return pr_->s.ATTACHK != 0 || pr_->s.REGIME != start_.REGIME || pr_->s.ISTEP > 100000;
+    return pr_->s.ATTACHK != Fate::Unresolved || pr_->s.REGIME != start_.REGIME || pr_->s.ISTEP > 100000;
   }
   void reset() { pr_->s = start_; }
   const RunContext& run() const { return run_; }

@@ -1,6 +1,7 @@
 #include "io/output_records.h"
 
 #include "common/fixed_format.h"
+#include "simulation/fates.h"
 
 namespace colloidsim {
 
@@ -27,7 +28,7 @@ void append_field(std::string& out, double value) {
 FluxRecord flux_record(const ParticleState& s) {
   FluxRecord r;
   r.IPART = s.IPART;
-  r.ATTACHK = s.ATTACHK;
+  r.ATTACHK = code_of(s.ATTACHK);
   r.XINIT = s.XINIT;
   r.YINIT = s.YINIT;
   r.RINJ = s.RINJ;
@@ -61,7 +62,10 @@ FluxRecord flux_record(const ParticleState& s) {
 }
 
 void append_legend(std::string& out) {
-  out += FATE_LEGEND;
+  for (const FateFacts& f : FATES) {
+    if (f.fate != Fate::Exit) out += ',';
+    out += f.legend;
+  }
   out += '\n';
 }
 

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "simulation/fates.h"
+
 namespace colloidsim {
 
 // A slow-motion test window: steps counted, start position, elapsed time.
@@ -39,7 +41,7 @@ struct ParticleState {
   double RAB = 0;     // m, radius of the acid-base interaction zone
   double NASP = 0;    // asperities inside the zone of influence
   double NASPAB = 0;  // asperities inside the acid-base zone
-  std::int32_t ATTACHK = 0;  // fate, 0 while unresolved
+  Fate ATTACHK = Fate::Unresolved;
   std::int32_t TORQFLAG = 0;
 
   // Fluid and forces of the latest evaluation (N along the outward normal

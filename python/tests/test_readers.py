@@ -8,7 +8,8 @@ import subprocess
 import numpy as np
 import pytest
 
-from colloidsim import FAMILY_OF_FATE, RunFileError, read_flux, read_run, read_trajectory
+from colloidsim import (FAMILY_OF_FATE, FATE_TABLE, RunFileError, read_flux, read_run,
+                        read_trajectory)
 
 
 @pytest.mark.parametrize("example", ["favorable", "heterogeneous"])
@@ -135,3 +136,23 @@ def test_numbered_files_of_one_particle_runs(examples, tmp_path):
     run, numbered = read_run(source), read_run(tmp_path)
     assert numbered.layout == "numbered" and list(numbered.missing) == [4]
     assert np.array_equal(numbered.flux, run.flux[run.flux["PARTICLE"] != 4])
+
+
+def test_the_fate_table_agrees_with_the_program(examples, colloidsim):
+    # The legend line the program writes names every code with its word ...
+    with open(examples["favorable"] / "FLUXATT.OUT") as f:
+        legend = f.read().splitlines()[4]
+    entries = [entry.split("=", 1) for entry in legend.split(",")]
+    assert [(int(key[len("ATTACHK"):]), name) for key, name in entries] == \
+        [(f.code, f.name) for f in FATE_TABLE]
+    # ... and its summary counts the attached and retained fates as the table does.
+    for directory in examples.values():
+        summary = json.loads(subprocess.run([colloidsim, "summary", "--json", str(directory)],
+                                            check=True, capture_output=True, text=True).stdout)
+        count = {f.code: summary["fates"][str(f.code)]["count"] for f in FATE_TABLE}
+        for kind in ("attached", "retained"):
+            expected = sum(count[f.code] for f in FATE_TABLE if getattr(f, kind))
+            assert summary["efficiency"][kind]["count"] == expected, kind
+        for f in FATE_TABLE:
+            family = read_flux(directory / f"FLUX{f.family}.OUT").rows
+            assert np.count_nonzero(family["ATTACHK"] == f.code) == count[f.code]

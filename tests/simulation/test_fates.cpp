@@ -14,6 +14,7 @@
 #include "common/constants.h"
 #include "io/output_records.h"
 #include "io/parameter_file.h"
+#include "simulation/fates.h"
 #include "io/validation.h"
 #include "random/seeding.h"
 #include "simulation/run_context.h"
@@ -74,7 +75,7 @@ class Particle {
 
   void step() { time_step(*run_, *pr_, nullptr); }
   void steps(int n) {
-    for (int k = 0; k < n && pr_->s.ATTACHK == 0; ++k) step();
+    for (int k = 0; k < n && pr_->s.ATTACHK == Fate::Unresolved; ++k) step();
   }
   void to_fate() { run_to_fate(*run_, *pr_, nullptr); }
 
@@ -113,21 +114,21 @@ TEST(Fates, OneStepIntoContactAndTheTimeLimit) {
     Torque torque;
     bool past_time_limit;  // the step also passes TTIME
     Band band;
-    std::int32_t ATTACHK;
+    Fate ATTACHK;
   };
   const Case cases[] = {
-      {"perfect sink", "0", 3e-10, FREE, false, CONTACT_ABOVE_H0, 2},
-      {"perfect sink below H0 is not a crash", "0", -1e-10, FREE, false, BELOW_H0, 2},
-      {"crash", "1", -1e-10, FREE, false, BELOW_H0, 6},
-      {"contact alone does not attach", "1", 3e-10, FREE, false, CONTACT_ABOVE_H0, 0},
-      {"held by torque", "1", 3e-10, HELD, false, CONTACT_ABOVE_H0, 2},
-      {"rolling with the flag set", "1", 3e-10, ROLLING_FLAGGED, false, CONTACT_ABOVE_H0, 0},
-      {"a crash stays a crash when held", "1", -1e-10, HELD, false, BELOW_H0, 6},
-      {"time limit over perfect sink", "0", 3e-10, FREE, true, CONTACT_ABOVE_H0, 3},
-      {"time limit over sink below H0", "0", -1e-10, FREE, true, BELOW_H0, 3},
-      {"time limit over crash", "1", -1e-10, FREE, true, BELOW_H0, 3},
-      {"time limit over torque", "1", 3e-10, HELD, true, CONTACT_ABOVE_H0, 3},
-      {"time limit alone", "1", 3e-10, FREE, true, CONTACT_ABOVE_H0, 3},
+      {"perfect sink", "0", 3e-10, FREE, false, CONTACT_ABOVE_H0, Fate::Attached},
+      {"perfect sink below H0 is not a crash", "0", -1e-10, FREE, false, BELOW_H0, Fate::Attached},
+      {"crash", "1", -1e-10, FREE, false, BELOW_H0, Fate::Crashed},
+      {"contact alone does not attach", "1", 3e-10, FREE, false, CONTACT_ABOVE_H0, Fate::Unresolved},
+      {"held by torque", "1", 3e-10, HELD, false, CONTACT_ABOVE_H0, Fate::Attached},
+      {"rolling with the flag set", "1", 3e-10, ROLLING_FLAGGED, false, CONTACT_ABOVE_H0, Fate::Unresolved},
+      {"a crash stays a crash when held", "1", -1e-10, HELD, false, BELOW_H0, Fate::Crashed},
+      {"time limit over perfect sink", "0", 3e-10, FREE, true, CONTACT_ABOVE_H0, Fate::UnresolvedAtEnd},
+      {"time limit over sink below H0", "0", -1e-10, FREE, true, BELOW_H0, Fate::UnresolvedAtEnd},
+      {"time limit over crash", "1", -1e-10, FREE, true, BELOW_H0, Fate::UnresolvedAtEnd},
+      {"time limit over torque", "1", 3e-10, HELD, true, CONTACT_ABOVE_H0, Fate::UnresolvedAtEnd},
+      {"time limit alone", "1", 3e-10, FREE, true, CONTACT_ABOVE_H0, Fate::UnresolvedAtEnd},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -165,12 +166,12 @@ TEST(Fates, CrossingTheCellBoundary) {
   struct Case {
     const char* CBGRAV;
     double theta_degrees;
-    std::int32_t ATTACHK;
+    Fate ATTACHK;
     bool put_back;
   };
   const Case cases[] = {
-      {"1", 120, 1, false}, {"2", 120, 1, false}, {"1", 60, 0, true}, {"2", 90, 0, true},
-      {"3", 120, 1, false}, {"4", 60, 1, false},  {"3", 5, 0, false},
+      {"1", 120, Fate::Exit, false}, {"2", 120, Fate::Exit, false}, {"1", 60, Fate::Unresolved, true}, {"2", 90, Fate::Unresolved, true},
+      {"3", 120, Fate::Exit, false}, {"4", 60, Fate::Exit, false},  {"3", 5, Fate::Unresolved, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("CBGRAV ") + c.CBGRAV + ", theta " + std::to_string(c.theta_degrees));
@@ -200,7 +201,7 @@ TEST(Fates, CrossingTheCellBoundary) {
       // Outside the cell the flow is the uniform approach flow, which takes
       // the particle back in; it goes on unresolved.
       particle.steps(20);
-      EXPECT_EQ(s.ATTACHK, 0);
+      EXPECT_EQ(s.ATTACHK, Fate::Unresolved);
       EXPECT_LT(s.R, particle.c().RB);
       EXPECT_LT(s.Z, Z);
     }
@@ -217,7 +218,7 @@ TEST(Fates, TheFlowCarriesAParticleOutDownstream) {
   particle.place(r * std::sin(theta), r * std::cos(theta), 0, 0);
   particle.to_fate();
   const ParticleState& s = particle.s();
-  EXPECT_EQ(s.ATTACHK, 1);
+  EXPECT_EQ(s.ATTACHK, Fate::Exit);
   EXPECT_GT(s.R, particle.c().RB);
   EXPECT_LT(s.Z, 0.0);
   EXPECT_GT(s.ISTEP, 10);
@@ -229,7 +230,7 @@ TEST(Fates, TimeLimitEndsAnUnresolvedParticle) {
   const double DT = particle.s().DT;
   particle.to_fate();
   const ParticleState& s = particle.s();
-  EXPECT_EQ(s.ATTACHK, 3);
+  EXPECT_EQ(s.ATTACHK, Fate::UnresolvedAtEnd);
   EXPECT_EQ(s.REGIME, 1);
   // The first step whose clock passes TTIME ends it.
   EXPECT_GT(s.PTIMEF, 0.01);
@@ -258,7 +259,7 @@ TEST(Fates, InContactHeldByTorqueOrSlowMotion) {
   {
     auto particle = settle({{"DFACTC", "0"}});
     const ParticleState& s = particle->s();
-    EXPECT_EQ(s.ATTACHK, 2);
+    EXPECT_EQ(s.ATTACHK, Fate::Attached);
     EXPECT_EQ(s.UT, 0.0);
     EXPECT_EQ(s.TORQFLAG, 1);
     EXPECT_EQ(s.REGIME, 3);
@@ -274,7 +275,7 @@ TEST(Fates, InContactHeldByTorqueOrSlowMotion) {
   // motion off the particle sits until the time limit ...
   {
     auto particle = settle({{"DFACTC", "0"}, {"ASP2", "0"}});
-    EXPECT_EQ(particle->s().ATTACHK, 3);
+    EXPECT_EQ(particle->s().ATTACHK, Fate::UnresolvedAtEnd);
     EXPECT_EQ(particle->s().TORQFLAG, 0);
   }
   // ... and with it on, the contact window's first test (after more than
@@ -282,7 +283,7 @@ TEST(Fates, InContactHeldByTorqueOrSlowMotion) {
   // 1001) finds it still.
   {
     auto particle = settle({{"DFACTC", "0.1"}, {"ASP2", "0"}});
-    EXPECT_EQ(particle->s().ATTACHK, 4);
+    EXPECT_EQ(particle->s().ATTACHK, Fate::TorqueSlowMotion);
     EXPECT_EQ(particle->s().ISTEP, 1001);
   }
 }
@@ -307,7 +308,7 @@ TEST(Fates, NearSurfaceSlowMotionAndTheRearStagnationPoint) {
     auto particle = near_surface(0, "0.1");
     particle->to_fate();
     const ParticleState& s = particle->s();
-    EXPECT_EQ(s.ATTACHK, 5);
+    EXPECT_EQ(s.ATTACHK, Fate::NearSurfaceSlowMotion);
     EXPECT_EQ(s.REGIME, 2);
     EXPECT_GT(s.H, 5 * particle->c().HCUT);
     EXPECT_LE(s.H, HNS);
@@ -320,7 +321,7 @@ TEST(Fates, NearSurfaceSlowMotionAndTheRearStagnationPoint) {
     auto particle = near_surface(std::acos(-1.0), "0");
     particle->to_fate();
     const ParticleState& s = particle->s();
-    EXPECT_EQ(s.ATTACHK, 5);
+    EXPECT_EQ(s.ATTACHK, Fate::NearSurfaceSlowMotion);
     EXPECT_EQ(s.ISTEP, 1001);
     EXPECT_LE(std::fabs(s.Z + s.R), 0.5 * particle->p().AP);
   }
@@ -328,7 +329,7 @@ TEST(Fates, NearSurfaceSlowMotionAndTheRearStagnationPoint) {
   {
     auto particle = near_surface(0, "0");
     particle->steps(1500);
-    EXPECT_EQ(particle->s().ATTACHK, 0);
+    EXPECT_EQ(particle->s().ATTACHK, Fate::Unresolved);
     EXPECT_EQ(particle->s().REGIME, 2);
   }
 }
@@ -342,7 +343,8 @@ TEST(Fates, NearSurfaceSlowMotionCountsOnlyAboveFiveHCUT) {
   const Values force_free = {{"VSUP", "0"},    {"GRAVFACT", "0"}, {"A132", "0"},
                              {"ZETAPST", "0"}, {"ZETACST", "0"},  {"W132", "0"},
                              {"DFACTNS", "1"}, {"TTIME", "0.1"}};
-  const std::pair<double, std::int32_t> cases[] = {{3 * H0, 0}, {6 * H0, 5}};
+  const std::pair<double, Fate> cases[] = {{3 * H0, Fate::Unresolved},
+                                           {6 * H0, Fate::NearSurfaceSlowMotion}};
   for (const auto& [gap, ATTACHK] : cases) {
     SCOPED_TRACE(gap);
     Particle particle(force_free);
@@ -391,6 +393,31 @@ TEST(NonFiniteState, TheStepThatMovesToANonFinitePositionNamesTheFirstCause) {
       EXPECT_STREQ(e.quantity(), c.named);
     }
   }
+}
+
+// The fate table in the order of the codes, against the sets the flux files
+// and the efficiencies use: EX {1}, ATT {2, 4, 6}, REM {3, 5}; attached
+// {2, 4, 6}; retained {2, 4, 5, 6}.
+TEST(Fates, TheTableHoldsEachCodeOnceWithItsFamilyAndCounts) {
+  const char* const families = "XARARA";  // by code 1..6
+  const char* const attached = "-y-y-y";
+  const char* const retained = "-y-yyy";
+  for (std::size_t k = 0; k < FATES.size(); ++k) {
+    const FateFacts& f = FATES[k];
+    const std::int32_t code = static_cast<std::int32_t>(k) + 1;
+    SCOPED_TRACE(code);
+    EXPECT_EQ(code_of(f.fate), code);
+    EXPECT_EQ(&facts_of(f.fate), &f);
+    EXPECT_EQ(std::string(f.legend).substr(0, 9), "ATTACHK" + std::to_string(code) + "=");
+    const FluxFamily family = families[k] == 'X' ? FluxFamily::EX
+                              : families[k] == 'A' ? FluxFamily::ATT
+                                                   : FluxFamily::REM;
+    EXPECT_EQ(f.family, family);
+    EXPECT_EQ(f.attached, attached[k] == 'y');
+    EXPECT_EQ(f.retained, retained[k] == 'y');
+  }
+  EXPECT_FALSE(is_fate_code(0));
+  EXPECT_FALSE(is_fate_code(7));
 }
 
 // The visit counts and the mean gap's step count went negative past 2^31 - 1

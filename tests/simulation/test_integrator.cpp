@@ -63,7 +63,7 @@ TEST(Integrator, WithoutOtherForcesAParticleFollowsTheFluid) {
   place(run, *pr, 1.2e-4, 0.5e-4, 2.4e-4);
   for (int n = 0; n < 200; ++n) {
     time_step(run, *pr, nullptr);
-    ASSERT_EQ(pr->s.ATTACHK, 0);
+    ASSERT_EQ(pr->s.ATTACHK, Fate::Unresolved);
     if (n < 3) continue;  // the start from rest relaxes within a few steps
     const ParticleState& s = pr->s;
     double vx = 0, vy = 0, vz = 0;
@@ -138,7 +138,7 @@ TEST(Integrator, FreeBrownianMotionSpreadsAs2DtPerAxis) {
   for (int k = 1; k <= particles; ++k) {
     place(run, *pr, 0.0, 0.0, Z0, k);
     for (int n = 0; n < steps; ++n) time_step(run, *pr, nullptr);
-    ASSERT_EQ(pr->s.ATTACHK, 0);
+    ASSERT_EQ(pr->s.ATTACHK, Fate::Unresolved);
     const double dx = pr->s.X, dy = pr->s.Y, dz = pr->s.Z - Z0;
     sum_x += dx * dx;
     sum_y += dy * dy;
@@ -171,12 +171,12 @@ TEST(Integrator, NoAdhesionAndNoBornRepulsionGiveNoDeformationRatherThanNaN) {
   ASSERT_EQ(run.c.DEFMAX, 0.0);
   auto pr = std::make_unique<ParticleRun>();
   place(run, *pr, 0.0, 0.0, p.AG + p.AP + 5e-9);
-  for (int n = 0; n < 100 && pr->s.ATTACHK == 0; ++n) {
+  for (int n = 0; n < 100 && pr->s.ATTACHK == Fate::Unresolved; ++n) {
     time_step(run, *pr, nullptr);
     ASSERT_FALSE(std::isnan(pr->s.H)) << n;
     EXPECT_EQ(pr->s.DEF, 0.0);
   }
-  EXPECT_EQ(pr->s.ATTACHK, 2);  // the perfect sink of the example
+  EXPECT_EQ(pr->s.ATTACHK, Fate::Attached);  // the perfect sink of the example
 }
 
 // The fluid velocity takes the step's centre distance R instead of its own
@@ -192,7 +192,7 @@ TEST(Integrator, TheStepsCentreDistanceIsTheFieldsOwn) {
   for (std::int32_t IPART = 1; IPART <= 3; ++IPART) {
     seed_from_option(pr->stream, 1, IPART);
     start_particle(run, *pr, IPART, nullptr);
-    for (int n = 0; n < 20000 && pr->s.ATTACHK == 0; ++n) {
+    for (int n = 0; n < 20000 && pr->s.ATTACHK == Fate::Unresolved; ++n) {
       time_step(run, *pr, nullptr);
       const ParticleState& s = pr->s;
       if (!(s.R <= run.c.RB)) continue;
