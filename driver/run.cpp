@@ -77,9 +77,9 @@ ParticleFiles open_particle_files(const RunContext& run, const RunRequest& reque
 // into the one of the particle's family.
 void write_trajectory(const RunContext& run, const ParticleRun& pr, int IREC, ParticleFiles& files) {
   std::string head;
-  append_fate_line(head, code_of(pr.s.ATTACHK));
+  append_fate_line(head, code_of(pr.s.bookkeeping.ATTACHK));
   append_trajectory_header(head);
-  const int family = static_cast<int>(facts_of(pr.s.ATTACHK).family);
+  const int family = static_cast<int>(facts_of(pr.s.bookkeeping.ATTACHK).family);
   std::string text = head;
   for (int k : thinned_rows(IREC, pr.buffer.wrap_index(), run.p.PRINTMAX)) {
     append_trajectory_row(text, pr.buffer.row(k));
@@ -197,7 +197,7 @@ void run_particles(const RunContext& run, const RunRequest& request,
     write_trajectory(run, pr, IREC, files);
     std::string row;
     append_flux_record(row, flux_record(pr.s));
-    const int family = static_cast<int>(facts_of(pr.s.ATTACHK).family);
+    const int family = static_cast<int>(facts_of(pr.s.bookkeeping.ATTACHK).family);
     if (request.numbered) files.flux[family]->write(row);
     for (auto& file : files.flux) {
       if (file) file->commit();

@@ -16,26 +16,26 @@ double distance(double ax, double ay, double az, double bx, double by, double bz
 }
 
 // Brownian reference length over a test window of duration tw (s).
-double brownian_length(const RunContext& run, const ParticleState& s, double tw) {
-  const double f = s.VN > s.VT ? s.FUN1 : s.FUN4;
-  return std::sqrt((((6.0 * f) * KB) * run.p.T) * tw / run.c.M3);
+double brownian_length(const RunContext& run, const ForceBreakdown& f, double tw) {
+  const double fun = f.VN > f.VT ? f.FUN1 : f.FUN4;
+  return std::sqrt((((6.0 * fun) * KB) * run.p.T) * tw / run.c.M3);
 }
 
 // One step of a slow-motion test window. Returns true when, after more than
 // 1000 steps, the particle moved less than DFACT Brownian lengths (or the
 // extra condition holds); otherwise a window over 1000 steps starts afresh.
 template <typename Extra>
-bool slow_motion(const RunContext& run, const ParticleState& s, SlowMotionWindow& w, double DFACT,
-                 Extra extra) {
+bool slow_motion(const RunContext& run, const ParticleMotion& m, const ForceBreakdown& f,
+                 SlowMotionWindow& w, double DFACT, Extra extra) {
   if (w.steps == 0) {
-    w = {1, s.X, s.Y, s.Z, 0.0};
+    w = {1, m.X, m.Y, m.Z, 0.0};
     return false;
   }
   ++w.steps;
-  w.time += s.DT;
+  w.time += m.DT;
   if (w.steps <= 1000) return false;
-  const double d = distance(s.X, s.Y, s.Z, w.X0, w.Y0, w.Z0);
-  const double limit = DFACT * brownian_length(run, s, w.time);
+  const double d = distance(m.X, m.Y, m.Z, w.X0, w.Y0, w.Z0);
+  const double limit = DFACT * brownian_length(run, f, w.time);
   if (extra(d, limit)) return true;
   w.steps = 0;
   return false;
@@ -43,51 +43,52 @@ bool slow_motion(const RunContext& run, const ParticleState& s, SlowMotionWindow
 
 }  // namespace
 
-void fate_tests(const RunContext& run, ParticleState& s) {
+void fate_tests(const RunContext& run, const ParticleMotion& m, const ForceBreakdown& f,
+                ParticleBookkeeping& b) {
   const RunParameters& p = run.p;
   const double HCUT = run.c.HCUT;
-  if (s.H > HCUT && s.H <= HNS) {
+  if (m.H > HCUT && m.H <= HNS) {
     const double AP = p.AP;
-    const bool still = slow_motion(run, s, s.near_surface_window, p.DFACTNS,
+    const bool still = slow_motion(run, m, f, b.near_surface_window, p.DFACTNS,
                                    [&](double d, double limit) {
-                                     return (d < limit && s.H > 5.0 * HCUT) ||
-                                            std::fabs(s.Z + s.R) <= 0.5 * AP;
+                                     return (d < limit && m.H > 5.0 * HCUT) ||
+                                            std::fabs(m.Z + m.R) <= 0.5 * AP;
                                    });
-    if (still) s.ATTACHK = Fate::NearSurfaceSlowMotion;
-  } else if (s.H <= HCUT && s.H <= HNS) {
-    if (s.H < H0) s.ATTACHK = Fate::Crashed;
+    if (still) b.ATTACHK = Fate::NearSurfaceSlowMotion;
+  } else if (m.H <= HCUT && m.H <= HNS) {
+    if (m.H < H0) b.ATTACHK = Fate::Crashed;
     if (p.ATTMODE == 0) {
-      s.ATTACHK = Fate::Attached;
+      b.ATTACHK = Fate::Attached;
       return;
     }
-    if (s.ATTACHK != Fate::Unresolved) return;
-    if (s.UT == 0 && s.TORQFLAG == 1) {
-      s.ATTACHK = Fate::Attached;
+    if (b.ATTACHK != Fate::Unresolved) return;
+    if (m.UT == 0 && m.TORQFLAG == 1) {
+      b.ATTACHK = Fate::Attached;
       return;
     }
-    const bool still = slow_motion(run, s, s.contact_window, p.DFACTC,
+    const bool still = slow_motion(run, m, f, b.contact_window, p.DFACTC,
                                    [](double d, double limit) { return d < limit; });
-    if (still) s.ATTACHK = Fate::TorqueSlowMotion;
+    if (still) b.ATTACHK = Fate::TorqueSlowMotion;
   }
 }
 
-void exit_tests(const RunContext& run, ParticleState& s) {
+void exit_tests(const RunContext& run, ParticleMotion& m, ParticleBookkeeping& b) {
   const RunParameters& p = run.p;
-  const bool outside = s.R > run.c.RB;
+  const bool outside = m.R > run.c.RB;
   if (p.CBGRAV == 1 || p.CBGRAV == 2) {
-    if (outside && s.Z < 0) {
-      s.ATTACHK = Fate::Exit;
-    } else if (outside && s.Z >= 0) {
+    if (outside && m.Z < 0) {
+      b.ATTACHK = Fate::Exit;
+    } else if (outside && m.Z >= 0) {
       // Upstream of the equator the particle is put back and goes on; R, H
       // and the normal keep the values of the rejected move.
-      s.X = s.X_BEFORE;
-      s.Y = s.Y_BEFORE;
-      s.Z = s.Z_BEFORE;
+      m.X = m.X_BEFORE;
+      m.Y = m.Y_BEFORE;
+      m.Z = m.Z_BEFORE;
     }
   } else if (p.CBGRAV == 3 || p.CBGRAV == 4) {
-    if (outside && s.Z < sp(0.95f) * s.ZINIT) s.ATTACHK = Fate::Exit;
+    if (outside && m.Z < sp(0.95f) * b.ZINIT) b.ATTACHK = Fate::Exit;
   }
-  if (s.PTIMEF > p.TTIME) s.ATTACHK = Fate::UnresolvedAtEnd;
+  if (b.PTIMEF > p.TTIME) b.ATTACHK = Fate::UnresolvedAtEnd;
 }
 
 }  // namespace colloidsim

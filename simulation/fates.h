@@ -10,7 +10,9 @@
 namespace colloidsim {
 
 struct RunContext;
-struct ParticleState;
+struct ParticleMotion;
+struct ForceBreakdown;
+struct ParticleBookkeeping;
 
 // The code is the ATTACHK value of the flux and trajectory files.
 enum class Fate : std::int32_t {
@@ -63,10 +65,11 @@ constexpr const FateFacts& facts_of(Fate f) {
 // motion, and in contact the perfect sink, the crash below H0, the torque
 // hold and contact slow motion. A fate once set stays: only the perfect sink
 // and the time limit override it.
-void fate_tests(const RunContext& run, ParticleState& s);
+void fate_tests(const RunContext& run, const ParticleMotion& m, const ForceBreakdown& f,
+                ParticleBookkeeping& b);
 
 // Leaving the cell (or being put back upstream of the equator when gravity
 // runs along the flow axis), then the time limit TTIME.
-void exit_tests(const RunContext& run, ParticleState& s);
+void exit_tests(const RunContext& run, ParticleMotion& m, ParticleBookkeeping& b);
 
 }  // namespace colloidsim
