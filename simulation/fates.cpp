@@ -1,4 +1,4 @@
-#include "simulation/fates.h"
+#include "simulation/fate_tests.h"
 
 #include <cmath>
 
@@ -40,8 +40,6 @@ bool slow_motion(const RunContext& run, const ParticleMotion& m, const ForceBrea
   w.steps = 0;
   return false;
 }
-
-}  // namespace
 
 void fate_tests(const RunContext& run, const ParticleMotion& m, const ForceBreakdown& f,
                 ParticleBookkeeping& b) {
@@ -89,6 +87,14 @@ void exit_tests(const RunContext& run, ParticleMotion& m, ParticleBookkeeping& b
     if (outside && m.Z < sp(0.95f) * b.ZINIT) b.ATTACHK = Fate::Exit;
   }
   if (b.PTIMEF > p.TTIME) b.ATTACHK = Fate::UnresolvedAtEnd;
+}
+
+}  // namespace
+
+void fate_and_exit_tests(const RunContext& run, ParticleMotion& m, const ForceBreakdown& f,
+                         ParticleBookkeeping& b) {
+  fate_tests(run, m, f, b);
+  exit_tests(run, m, b);
 }
 
 }  // namespace colloidsim

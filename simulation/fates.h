@@ -1,6 +1,6 @@
 // A particle's fate: the codes the files write (ATTACHK), the family of files
-// each goes to, which count as attached or retained, and the step's tests
-// that decide them.
+// each goes to and which count as attached or retained. The step's tests
+// that decide a fate are in simulation/fate_tests.h (and fates.cpp).
 #pragma once
 
 #include <array>
@@ -8,11 +8,6 @@
 #include <cstdint>
 
 namespace colloidsim {
-
-struct RunContext;
-struct ParticleMotion;
-struct ForceBreakdown;
-struct ParticleBookkeeping;
 
 // The code is the ATTACHK value of the flux and trajectory files.
 enum class Fate : std::int32_t {
@@ -60,16 +55,5 @@ constexpr bool is_fate_code(std::int32_t ATTACHK) { return ATTACHK >= 1 && ATTAC
 constexpr const FateFacts& facts_of(Fate f) {
   return FATES[static_cast<std::size_t>(code_of(f) - 1)];
 }
-
-// Fate tests of a step, after its regime is classified: near-surface slow
-// motion, and in contact the perfect sink, the crash below H0, the torque
-// hold and contact slow motion. A fate once set stays: only the perfect sink
-// and the time limit override it.
-void fate_tests(const RunContext& run, const ParticleMotion& m, const ForceBreakdown& f,
-                ParticleBookkeeping& b);
-
-// Leaving the cell (or being put back upstream of the equator when gravity
-// runs along the flow axis), then the time limit TTIME.
-void exit_tests(const RunContext& run, ParticleMotion& m, ParticleBookkeeping& b);
 
 }  // namespace colloidsim

@@ -8,7 +8,7 @@
 #include "common/roughness.h"
 #include "forces/happel.h"
 #include "forces/hydrodynamics.h"
-#include "simulation/fates.h"
+#include "simulation/fate_tests.h"
 #include "simulation/velocity_update.h"
 
 namespace colloidsim {
@@ -277,9 +277,7 @@ void time_step(const RunContext& run, ParticleRun& pr, RecordObserver* observer)
   m.ENZ = dz / m.R;
 
   classify_regime(run, m, b);
-  fate_tests(run, m, pr.s.forces, b);
-  exit_tests(run, m, b);
-  if (b.ATTACHK != Fate::Unresolved) return;
+  if (decide_fate(run, m, pr.s.forces, b) != Fate::Unresolved) return;
 
   update_forces_and_velocity(run, m, pr.s.forces, b, pr.het, pr.stream);
 }
