@@ -53,7 +53,7 @@ void BM_HeterogeneousStart(benchmark::State& state) {
   for (auto _ : state) {
     seed_from_option(pr->stream, 1, 1);
     start_particle(run, *pr, 1, nullptr);
-    benchmark::DoNotOptimize(pr->s.FCOLL);
+    benchmark::DoNotOptimize(pr->s.forces.FCOLL);
   }
 }
 
@@ -68,7 +68,7 @@ void BM_FavorableParticle(benchmark::State& state) {
     seed_from_option(pr->stream, 1, IPART);
     start_particle(run, *pr, IPART, nullptr);
     benchmark::DoNotOptimize(run_to_fate(run, *pr, nullptr));
-    steps += pr->s.ISTEP;
+    steps += pr->s.bookkeeping.ISTEP;
   }
   state.counters["steps"] = benchmark::Counter(static_cast<double>(steps), benchmark::Counter::kAvgIterations);
   state.counters["ns_per_step"] = benchmark::Counter(

@@ -33,20 +33,20 @@ inline void place(const RunContext& run, ParticleRun& pr, double H, double theta
   start_particle(run, pr, 1, nullptr);
   ParticleState& s = pr.s;
   const double R = run.p.AG + run.p.AP + H;
-  s.X = R * std::sin(theta);
-  s.Y = 0.3 * s.X;
-  s.X = std::sqrt(R * std::sin(theta) * R * std::sin(theta) - s.Y * s.Y);
-  s.Z = R * std::cos(theta);
-  s.R = R;
-  s.H = H;
-  s.ENX = s.X / R;
-  s.ENY = s.Y / R;
-  s.ENZ = s.Z / R;
-  s.REGIME = H > HNS ? 1 : (H > run.c.HCUT ? 2 : 3);
-  const double MULT = s.REGIME == 1 ? run.p.MULTB : (s.REGIME == 2 ? run.p.MULTNS : run.p.MULTC);
-  s.DT = MULT * run.c.DTMRT;
-  s.ISTEP = 2;
-  update_forces_and_velocity(run, s, pr.het, pr.stream);
+  s.motion.X = R * std::sin(theta);
+  s.motion.Y = 0.3 * s.motion.X;
+  s.motion.X = std::sqrt(R * std::sin(theta) * R * std::sin(theta) - s.motion.Y * s.motion.Y);
+  s.motion.Z = R * std::cos(theta);
+  s.motion.R = R;
+  s.motion.H = H;
+  s.motion.ENX = s.motion.X / R;
+  s.motion.ENY = s.motion.Y / R;
+  s.motion.ENZ = s.motion.Z / R;
+  s.motion.REGIME = H > HNS ? 1 : (H > run.c.HCUT ? 2 : 3);
+  const double MULT = s.motion.REGIME == 1 ? run.p.MULTB : (s.motion.REGIME == 2 ? run.p.MULTNS : run.p.MULTC);
+  s.motion.DT = MULT * run.c.DTMRT;
+  s.bookkeeping.ISTEP = 2;
+  update_forces_and_velocity(run, s.motion, s.forces, s.bookkeeping, pr.het, pr.stream);
 }
 
 // One benchmarked case: the example, with or without heterodomains, and the
@@ -83,7 +83,9 @@ class SteppedParticle {
   // One time step; true when the particle must start over.
   bool step() {
     time_step(run_, *pr_, nullptr);
-    return pr_->s.ATTACHK != 0 || pr_->s.REGIME != start_.REGIME || pr_->s.ISTEP > 100000;
+    const ParticleState& s = pr_->s;
+    return s.bookkeeping.ATTACHK != Fate::Unresolved ||
+           s.motion.REGIME != start_.motion.REGIME || s.bookkeeping.ISTEP > 100000;
   }
   void reset() { pr_->s = start_; }
   const RunContext& run() const { return run_; }

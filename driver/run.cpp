@@ -82,9 +82,9 @@ ParticleFiles open_particle_files(const RunContext& run, const RunRequest& reque
 void write_trajectory(const RunContext& run, const ParticleRun& pr, int IREC, ParticleFiles& files) {
   if (!files.trajectory[0]) return;
   std::string head;
-  append_fate_line(head, pr.s.ATTACHK);
+  append_fate_line(head, code_of(pr.s.bookkeeping.ATTACHK));
   append_trajectory_header(head);
-  const int family = static_cast<int>(flux_family_of(pr.s.ATTACHK));
+  const int family = static_cast<int>(facts_of(pr.s.bookkeeping.ATTACHK).family);
   std::string text = head;
   for (int k : thinned_rows(IREC, pr.buffer.wrap_index(), run.p.PRINTMAX)) {
     append_trajectory_row(text, pr.buffer.row(k));
@@ -236,7 +236,7 @@ void run_jobs(const std::vector<RunJob>& jobs, int threads, ProgressBar* bar,
       write_trajectory(run, pr, IREC, files);
       std::string row;
       append_flux_record(row, flux_record(pr.s));
-      const int family = static_cast<int>(flux_family_of(pr.s.ATTACHK));
+      const int family = static_cast<int>(facts_of(pr.s.bookkeeping.ATTACHK).family);
       if (request.numbered) files.flux[family]->write(row);
       for (auto& file : files.flux) {
         if (file) file->commit();

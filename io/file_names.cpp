@@ -47,12 +47,7 @@ void CHRI(std::string& TEXT, int N, std::int32_t I) {
 }
 
 FluxFamily flux_family_of(std::int32_t ATTACHK) {
-  switch (ATTACHK) {
-    case 1: return FluxFamily::EX;
-    case 3:
-    case 5: return FluxFamily::REM;
-    default: return FluxFamily::ATT;  // 2, 4, 6
-  }
+  return is_fate_code(ATTACHK) ? facts_of(static_cast<Fate>(ATTACHK)).family : FluxFamily::ATT;
 }
 
 std::string numbered_name_one_particle(const std::string& prefix, std::int32_t IPART) {

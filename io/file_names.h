@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <string>
 
+#include "simulation/fates.h"
+
 namespace colloidsim {
 
-// The three families of files a fate goes to: EX (fate 1), ATT (2, 4, 6),
-// REM (3, 5). Each array below is indexed by the family.
-enum class FluxFamily { EX = 0, ATT = 1, REM = 2 };
+// The family of files of a fate code as a file holds it (FATES in
+// simulation/fates.h); a code outside 1 to 6 counts as ATT. Each array below
+// is indexed by the family.
 FluxFamily flux_family_of(std::int32_t ATTACHK);
 inline constexpr std::array<const char*, 3> FLUX_FAMILY_NAMES = {"EX", "ATT", "REM"};
 

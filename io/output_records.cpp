@@ -5,6 +5,7 @@
 
 #include "common/fixed_format.h"
 #include "io/record_columns.h"
+#include "simulation/fates.h"
 
 namespace colloidsim {
 
@@ -42,43 +43,48 @@ void append_row(std::string& out, const std::array<RecordColumn<Record>, N>& tab
 }  // namespace
 
 FluxRecord flux_record(const ParticleState& s) {
+  const ParticleMotion& m = s.motion;
+  const ParticleBookkeeping& b = s.bookkeeping;
   FluxRecord r;
-  r.IPART = s.IPART;
-  r.ATTACHK = s.ATTACHK;
-  r.XINIT = s.XINIT;
-  r.YINIT = s.YINIT;
-  r.RINJ = s.RINJ;
-  r.ZINIT = s.ZINIT;
-  r.RINIT = s.RINIT;
-  r.HINIT = s.HINIT;
-  r.XOUT = s.X;
-  r.YOUT = s.Y;
-  r.ZOUT = s.Z;
-  r.ROUT = s.R;
-  r.HOUT = s.H;
-  r.ELAPSED = s.ELAPSED;
-  r.PTIMEIN = s.PTIMEIN;
-  r.PTIMEOUT = s.PTIMEF;
-  r.TBULK = s.TBULK;
-  r.TNEAR = s.TNEAR;
-  r.TFRIC = s.TFRIC;
-  r.NSVISIT = s.NSVISIT;
-  r.FRICVISIT = s.FRICVISIT;
-  r.ACONT = s.ACONT;
-  r.RZOI = s.RZOI;
-  r.AFRACT = s.AFRACT;
-  r.HETTYPE = s.HETTYPE;
-  r.HETFLAG = s.HETFLAG;
-  r.NSVEL = s.NSVEL;
-  r.HAVE = s.HAVE;
-  r.XINNS = s.XINNS;
-  r.YINNS = s.YINNS;
-  r.ZINNS = s.ZINNS;
+  r.IPART = b.IPART;
+  r.ATTACHK = code_of(b.ATTACHK);
+  r.XINIT = b.XINIT;
+  r.YINIT = b.YINIT;
+  r.RINJ = b.RINJ;
+  r.ZINIT = b.ZINIT;
+  r.RINIT = b.RINIT;
+  r.HINIT = b.HINIT;
+  r.XOUT = m.X;
+  r.YOUT = m.Y;
+  r.ZOUT = m.Z;
+  r.ROUT = m.R;
+  r.HOUT = m.H;
+  r.ELAPSED = b.ELAPSED;
+  r.PTIMEIN = b.PTIMEIN;
+  r.PTIMEOUT = b.PTIMEF;
+  r.TBULK = b.TBULK;
+  r.TNEAR = b.TNEAR;
+  r.TFRIC = b.TFRIC;
+  r.NSVISIT = b.NSVISIT;
+  r.FRICVISIT = b.FRICVISIT;
+  r.ACONT = m.ACONT;
+  r.RZOI = m.RZOI;
+  r.AFRACT = s.forces.AFRACT;
+  r.HETTYPE = b.HETTYPE;
+  r.HETFLAG = b.HETFLAG;
+  r.NSVEL = b.NSVEL;
+  r.HAVE = b.HAVE;
+  r.XINNS = b.XINNS;
+  r.YINNS = b.YINNS;
+  r.ZINNS = b.ZINNS;
   return r;
 }
 
 void append_legend(std::string& out) {
-  out += FATE_LEGEND;
+  for (const FateFacts& f : FATES) {
+    if (f.fate != Fate::Exit) out += ',';
+    out += f.legend;
+  }
   out += '\n';
 }
 

@@ -11,15 +11,6 @@
 
 namespace colloidsim {
 
-// The fate legend, one line in every flux file.
-inline constexpr const char* FATE_LEGEND =
-    "ATTACHK1=EXIT,"
-    "ATTACHK2=ATTACHED-BY-PERFECT-SINK-OR-TORQUE,"
-    "ATTACHK3=REMAINING-UNRESOLVED-WHEN-SIMULATION-ENDS,"
-    "ATTACHK4=TORQUE-WITH-SLOW-MOTION,"
-    "ATTACHK5=IN-NEAR-SURFACE-WITH-SLOW-MOTION,"
-    "ATTACHK6=CRASHED";
-
 // One particle's row of a flux file.
 struct FluxRecord {
   std::int32_t IPART = 0;
@@ -37,6 +28,8 @@ struct FluxRecord {
 // The row of a particle that has reached its fate.
 FluxRecord flux_record(const ParticleState& s);
 
+// The fate legend, one line in every flux file: the legend entries of FATES
+// joined by commas.
 void append_legend(std::string& out);
 void append_flux_header(std::string& out);
 void append_flux_record(std::string& out, const FluxRecord& r);

@@ -31,6 +31,7 @@ std::string short_number(double value) {
 class Checker {
  public:
   explicit Checker(const ParameterFile& file) : file_(file) {}
+  const ParameterFile& file() const { return file_; }
 
   void require(bool ok, const char* name, double value, const std::string& expected) const {
     if (!ok) throw parameter_error(file_, name, value, expected);
@@ -40,50 +41,45 @@ class Checker {
   const ParameterFile& file_;
 };
 
-}  // namespace
+struct Positive {
+  const char* name;
+  double value;
+};
 
-InputError parameter_error(const ParameterFile& file, const std::string& name, double value,
-                           const std::string& expected) {
-  int line = 0;
-  std::string found;
-  if (auto it = file.origins.find(name); it != file.origins.end()) {
-    line = it->second.line;
-    if (!it->second.text.empty()) found = quoted_value(it->second.text);
-  }
-  if (found.empty()) found = number(value);
-  return InputError(file.display_name, line, name, found, expected);
-}
-
-void validate_parameters(const ParameterFile& file) {
-  const RunParameters& p = file.parameters;
-  const Checker c(file);
+// Particle counts, the run mode and the quantities that must be positive.
+void check_counts_and_positives(const Checker& c, const RunParameters& p) {
   c.require(p.NPART >= 1, "NPART", p.NPART, "at least 1 particle");
   c.require(p.CLUSTER == 0 || p.CLUSTER == 1, "CLUSTER", p.CLUSTER,
             "0 (all particles in one run) or 1 (one particle from the command line)");
 
-  struct Positive {
-    const char* name;
-    double value;
-  };
   for (const Positive& q : {Positive{"AG", p.AG}, Positive{"AP", p.AP}, Positive{"TTIME", p.TTIME},
                             Positive{"RHOP", p.RHOP}, Positive{"RHOW", p.RHOW},
                             Positive{"VISC", p.VISC}, Positive{"ER", p.ER}, Positive{"T", p.T},
                             Positive{"IS", p.IS}}) {
     c.require(q.value > 0, q.name, q.value, "a value > 0");
   }
+}
+
+// The ion valence and the double layer's length scale.
+void check_double_layer_scale(const Checker& c, const RunParameters& p) {
   c.require(p.ZI != 0, "ZI", p.ZI, "a non-zero ion valence");
   // The double layer's length scale; the echo and the zone of influence
   // depend on it.
   const double KAPPA = debye_parameter(p.IS, p.ZI, p.ER, p.T);
   const double RZOIBULK = bulk_zone_radius(p.AP, KAPPA);
   if (!(std::isfinite(KAPPA) && KAPPA > 0 && std::isfinite(RZOIBULK) && RZOIBULK > 0)) {
-    const auto it = file.origins.find("IS");
-    throw InputError(file.display_name, it == file.origins.end() ? 0 : it->second.line,
+    const auto it = c.file().origins.find("IS");
+    throw InputError(c.file().display_name, it == c.file().origins.end() ? 0 : it->second.line,
                      "IS, ZI, ER, T", "the Debye parameter KAPPA = " + number(KAPPA) +
                          " 1/m and the zone-of-influence radius RZOIBULK = " + number(RZOIBULK) +
                          " m",
                      "values that give a positive, finite KAPPA and RZOIBULK = 2 sqrt(AP / KAPPA)");
   }
+}
+
+// The cell: porosity, approach velocity, a particle that fits, the injection
+// radius.
+void check_cell(const Checker& c, const RunParameters& p) {
   c.require(p.POROSITY > 0 && p.POROSITY < 1, "POROSITY", p.POROSITY, "a value in (0, 1)");
   c.require(p.VSUP >= 0, "VSUP", p.VSUP, "a value >= 0");
   const double RB = happel_constants(p.POROSITY, p.AG).RB;
@@ -94,11 +90,19 @@ void validate_parameters(const ParameterFile& file) {
             "AG = " + number(RB - p.AG) + " m (the cell radius RB follows from POROSITY and AG)");
   c.require(p.RLIM > 0 && p.RLIM <= RB, "RLIM", p.RLIM,
             "a value in (0, RB] with the cell radius RB = " + number(RB) + " m");
+}
+
+// The model switches and the trajectory file's row limit.
+void check_modes(const Checker& c, const RunParameters& p) {
   c.require(p.VDWMODE >= 1 && p.VDWMODE <= 4, "VDWMODE", p.VDWMODE, "1, 2, 3 or 4");
   c.require(p.RMODE >= 0 && p.RMODE <= 3, "RMODE", p.RMODE, "0, 1, 2 or 3");
   c.require(p.RMODE == 0 || p.ASP > 0, "ASP", p.ASP, "an asperity radius > 0 when RMODE is 1, 2 or 3");
   c.require(p.CBGRAV >= 1 && p.CBGRAV <= 4, "CBGRAV", p.CBGRAV, "1, 2, 3 or 4");
   c.require(p.PRINTMAX >= 1, "PRINTMAX", p.PRINTMAX, "at least 1");
+}
+
+// The time step multipliers and the slow-motion thresholds.
+void check_time_steps(const Checker& c, const RunParameters& p) {
   c.require(p.MULTB > 0, "MULTB", p.MULTB, "a value > 0");
   c.require(p.MULTNS > 0, "MULTNS", p.MULTNS, "a value > 0");
   c.require(p.MULTC > 0, "MULTC", p.MULTC, "a value > 0");
@@ -120,12 +124,20 @@ void validate_parameters(const ParameterFile& file) {
   }
   c.require(p.DFACTNS >= 0, "DFACTNS", p.DFACTNS, "a slow-motion threshold >= 0");
   c.require(p.DFACTC >= 0, "DFACTC", p.DFACTC, "a slow-motion threshold >= 0");
+}
+
+// Slip length and the decay lengths of the surface forces.
+void check_decay_lengths(const Checker& c, const RunParameters& p) {
   c.require(p.B >= 0, "B", p.B, "a slip length >= 0");
   c.require(p.LAMBDAVDW > 0, "LAMBDAVDW", p.LAMBDAVDW, "a retardation wavelength > 0");
   // The acid-base and steric laws divide by their decay lengths.
   c.require(p.LAMBDAAB > 0, "LAMBDAAB", p.LAMBDAAB, "a decay length > 0");
   c.require(p.LAMBDASTE > 0, "LAMBDASTE", p.LAMBDASTE, "a decay length > 0");
+}
 
+// The adhesive contact: work of adhesion, elastic constant and the
+// contact-radius multiplier.
+void check_contact(const Checker& c, const RunParameters& p) {
   const double W132 = p.W132 > 0 ? 0.0 : p.W132;
   c.require(W132 == 0 || p.KINT > 0, "KINT", p.KINT, "a value > 0 when W132 < 0");
   // With no adhesion the contact radius is 0/KINT: a zero KINT makes it 0/0.
@@ -142,67 +154,105 @@ void validate_parameters(const ParameterFile& file) {
   c.require(ACONT_LARGEST < p.AP, "BETA", p.BETA,
             "a multiplier whose largest contact radius BETA x ACONTMAX = " +
                 number(ACONT_LARGEST) + " m stays below AP");
+}
 
-  // The coated models take square roots of the Hamaker constants of the
-  // materials they use; core and coating thicknesses must fit the radii.
-  if (p.VDWMODE >= 2 && p.VDWMODE <= 4) {
-    const bool particle_coated = p.VDWMODE == 2 || p.VDWMODE == 4;
-    const bool collector_coated = p.VDWMODE == 2 || p.VDWMODE == 3;
-    struct Hamaker {
-      const char* name;
-      double value;
-      bool used;
-    };
-    for (const Hamaker& h :
-         {Hamaker{"A11", p.A11, true}, Hamaker{"AC1C1", p.AC1C1, particle_coated},
-          Hamaker{"A22", p.A22, true}, Hamaker{"AC2C2", p.AC2C2, collector_coated},
-          Hamaker{"A33", p.A33, true}}) {
-      c.require(!h.used || h.value >= 0, h.name, h.value,
-                "a Hamaker constant >= 0 (VDWMODE " + std::to_string(p.VDWMODE) +
-                    " takes its square root)");
-    }
-    c.require(!particle_coated || (p.T1 >= 0 && p.T1 < p.AP), "T1", p.T1,
-              "a particle coating thickness in [0, AP) when VDWMODE is 2 or 4");
-    c.require(!collector_coated || (p.T2 >= 0 && p.T2 < p.AG), "T2", p.T2,
-              "a collector coating thickness in [0, AG) when VDWMODE is 2 or 3");
+// The coated models take square roots of the Hamaker constants of the
+// materials they use; core and coating thicknesses must fit the radii.
+void check_coated_van_der_waals(const Checker& c, const RunParameters& p) {
+  if (!(p.VDWMODE >= 2 && p.VDWMODE <= 4)) return;
+  const bool particle_coated = p.VDWMODE == 2 || p.VDWMODE == 4;
+  const bool collector_coated = p.VDWMODE == 2 || p.VDWMODE == 3;
+  struct Hamaker {
+    const char* name;
+    double value;
+    bool used;
+  };
+  for (const Hamaker& h :
+       {Hamaker{"A11", p.A11, true}, Hamaker{"AC1C1", p.AC1C1, particle_coated},
+        Hamaker{"A22", p.A22, true}, Hamaker{"AC2C2", p.AC2C2, collector_coated},
+        Hamaker{"A33", p.A33, true}}) {
+    c.require(!h.used || h.value >= 0, h.name, h.value,
+              "a Hamaker constant >= 0 (VDWMODE " + std::to_string(p.VDWMODE) +
+                  " takes its square root)");
   }
+  c.require(!particle_coated || (p.T1 >= 0 && p.T1 < p.AP), "T1", p.T1,
+            "a particle coating thickness in [0, AP) when VDWMODE is 2 or 4");
+  c.require(!collector_coated || (p.T2 >= 0 && p.T2 < p.AG), "T2", p.T2,
+            "a collector coating thickness in [0, AG) when VDWMODE is 2 or 3");
+}
 
+void check_coverages(const Checker& c, const RunParameters& p) {
   c.require(p.SCOV >= 0, "SCOV", p.SCOV, "a coverage in [0, 1) (0: no collector heterodomains)");
   c.require(p.SCOVP >= 0, "SCOVP", p.SCOVP, "a coverage in [0, 1) (0: no particle heterodomains)");
+}
 
-  if (p.SCOV > 0) {
-    c.require(p.SCOV < 1, "SCOV", p.SCOV, "a coverage below 1");
-    c.require(p.HETMODE == 1 || p.HETMODE == 5 || p.HETMODE == 9 || p.HETMODE == 73, "HETMODE",
-              p.HETMODE, "1, 5, 9 or 73 when SCOV > 0");
-    c.require(p.RHET0 > 0, "RHET0", p.RHET0, "a heterodomain radius > 0 when SCOV > 0");
-    c.require(p.HETMODE == 1 || p.RHET1 > 0, "RHET1", p.RHET1,
-              "a heterodomain radius > 0 when SCOV > 0 and HETMODE is 5, 9 or 73");
-    c.require(p.HETMODE != 73 || p.RHET2 > 0, "RHET2", p.RHET2,
-              "a heterodomain radius > 0 when SCOV > 0 and HETMODE is 73");
-    const std::int64_t NCL =
-        collector_cluster_count(p.AG, p.HETMODE, p.SCOV, p.RHET0, p.RHET1, p.RHET2);
-    c.require(NCL >= 3, "SCOV", p.SCOV,
-              "a coverage that lays out at least 3 heterodomain clusters on the collector (it "
-              "lays out " + std::to_string(NCL) + ")");
+// The collector's heterodomain layout, when it has any.
+void check_collector_heterodomains(const Checker& c, const RunParameters& p) {
+  if (!(p.SCOV > 0)) return;
+  c.require(p.SCOV < 1, "SCOV", p.SCOV, "a coverage below 1");
+  c.require(p.HETMODE == 1 || p.HETMODE == 5 || p.HETMODE == 9 || p.HETMODE == 73, "HETMODE",
+            p.HETMODE, "1, 5, 9 or 73 when SCOV > 0");
+  c.require(p.RHET0 > 0, "RHET0", p.RHET0, "a heterodomain radius > 0 when SCOV > 0");
+  c.require(p.HETMODE == 1 || p.RHET1 > 0, "RHET1", p.RHET1,
+            "a heterodomain radius > 0 when SCOV > 0 and HETMODE is 5, 9 or 73");
+  c.require(p.HETMODE != 73 || p.RHET2 > 0, "RHET2", p.RHET2,
+            "a heterodomain radius > 0 when SCOV > 0 and HETMODE is 73");
+  const std::int64_t NCL =
+      collector_cluster_count(p.AG, p.HETMODE, p.SCOV, p.RHET0, p.RHET1, p.RHET2);
+  c.require(NCL >= 3, "SCOV", p.SCOV,
+            "a coverage that lays out at least 3 heterodomain clusters on the collector (it "
+            "lays out " + std::to_string(NCL) + ")");
+}
+
+// The particle's heterodomain layout, when it has any.
+void check_particle_heterodomains(const Checker& c, const RunParameters& p) {
+  if (!(p.SCOVP > 0)) return;
+  c.require(p.SCOVP < 1, "SCOVP", p.SCOVP, "a coverage below 1");
+  c.require(p.HETMODEP == 1 || p.HETMODEP == 5 || p.HETMODEP == 9, "HETMODEP", p.HETMODEP,
+            "1, 5 or 9 when SCOVP > 0");
+  c.require(p.RHETP0 > 0, "RHETP0", p.RHETP0, "a heterodomain radius > 0 when SCOVP > 0");
+  c.require(p.HETMODEP == 1 || p.RHETP1 > 0, "RHETP1", p.RHETP1,
+            "a heterodomain radius > 0 when SCOVP > 0 and HETMODEP is 5 or 9");
+  const std::int64_t NCLP =
+      particle_cluster_count(p.AP, p.HETMODEP, p.SCOVP, p.RHETP0, p.RHETP1);
+  c.require(NCLP != 1 && NCLP != 2, "SCOVP", p.SCOVP,
+            "a coverage that lays out no cluster or at least 3 heterodomain clusters on the "
+            "particle (it lays out " + std::to_string(NCLP) + ")");
+  const std::int64_t count =
+      particle_heterodomain_count(p.AP, p.HETMODEP, p.SCOVP, p.RHETP0, p.RHETP1);
+  c.require(count <= MAX_PARTICLE_HETERODOMAINS, "SCOVP", p.SCOVP,
+            "a coverage that lays out at most 10000000 particle heterodomains (it lays out " +
+                std::to_string(count) + ")");
+}
+
+}  // namespace
+
+InputError parameter_error(const ParameterFile& file, const std::string& name, double value,
+                           const std::string& expected) {
+  int line = 0;
+  std::string found;
+  if (auto it = file.origins.find(name); it != file.origins.end()) {
+    line = it->second.line;
+    if (!it->second.text.empty()) found = quoted_value(it->second.text);
   }
-  if (p.SCOVP > 0) {
-    c.require(p.SCOVP < 1, "SCOVP", p.SCOVP, "a coverage below 1");
-    c.require(p.HETMODEP == 1 || p.HETMODEP == 5 || p.HETMODEP == 9, "HETMODEP", p.HETMODEP,
-              "1, 5 or 9 when SCOVP > 0");
-    c.require(p.RHETP0 > 0, "RHETP0", p.RHETP0, "a heterodomain radius > 0 when SCOVP > 0");
-    c.require(p.HETMODEP == 1 || p.RHETP1 > 0, "RHETP1", p.RHETP1,
-              "a heterodomain radius > 0 when SCOVP > 0 and HETMODEP is 5 or 9");
-    const std::int64_t NCLP =
-        particle_cluster_count(p.AP, p.HETMODEP, p.SCOVP, p.RHETP0, p.RHETP1);
-    c.require(NCLP != 1 && NCLP != 2, "SCOVP", p.SCOVP,
-              "a coverage that lays out no cluster or at least 3 heterodomain clusters on the "
-              "particle (it lays out " + std::to_string(NCLP) + ")");
-    const std::int64_t count =
-        particle_heterodomain_count(p.AP, p.HETMODEP, p.SCOVP, p.RHETP0, p.RHETP1);
-    c.require(count <= MAX_PARTICLE_HETERODOMAINS, "SCOVP", p.SCOVP,
-              "a coverage that lays out at most 10000000 particle heterodomains (it lays out " +
-                  std::to_string(count) + ")");
-  }
+  if (found.empty()) found = number(value);
+  return InputError(file.display_name, line, name, found, expected);
+}
+
+void validate_parameters(const ParameterFile& file) {
+  const RunParameters& p = file.parameters;
+  const Checker c(file);
+  check_counts_and_positives(c, p);
+  check_double_layer_scale(c, p);
+  check_cell(c, p);
+  check_modes(c, p);
+  check_time_steps(c, p);
+  check_decay_lengths(c, p);
+  check_contact(c, p);
+  check_coated_van_der_waals(c, p);
+  check_coverages(c, p);
+  check_collector_heterodomains(c, p);
+  check_particle_heterodomains(c, p);
 }
 
 void validate_restart_records(RestartFile& file, std::int32_t count, const RunParameters& p,

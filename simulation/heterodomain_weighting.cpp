@@ -10,15 +10,15 @@
 
 namespace colloidsim {
 
-void HeterodomainWeighting::follow_particle(const RunContext& run, const ParticleState& s, bool lay_out) {
+void HeterodomainWeighting::follow_particle(const RunContext& run, const ParticleMotion& m, bool lay_out) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
-  X_ = s.X;
-  Y_ = s.Y;
-  Z_ = s.Z;
-  ENX_ = s.ENX;
-  ENY_ = s.ENY;
-  ENZ_ = s.ENZ;
+  X_ = m.X;
+  Y_ = m.Y;
+  Z_ = m.Z;
+  ENX_ = m.ENX;
+  ENY_ = m.ENY;
+  ENZ_ = m.ENZ;
   XM0_ = c.XM0;
   YM0_ = c.YM0;
   ZM0_ = c.ZM0;
@@ -38,7 +38,7 @@ void HeterodomainWeighting::follow_particle(const RunContext& run, const Particl
     std::int32_t NHETP = 0;
     // The realised coverage HETTRACKP returns is the run's SCOVP already.
     double SCOVP = p.SCOVP;
-    HETTRACKP(c.XM0, c.YM0, c.ZM0, s.H, c.RZOIBULK, p.AP, p.HETMODEP, SCOVP, p.RHETP0,
+    HETTRACKP(c.XM0, c.YM0, c.ZM0, m.H, c.RZOIBULK, p.AP, p.HETMODEP, SCOVP, p.RHETP0,
               p.RHETP1, NHETP, XHETP_, YHETP_, ZHETP_, RHETP_, NPRO_, XPRO_, YPRO_, ZPRO_, RPRO_);
     projected_ = NPRO_ > 0;
     if (!projected_) {

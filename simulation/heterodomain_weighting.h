@@ -33,7 +33,7 @@ class HeterodomainWeighting {
   // The local frame of the position (projection point, polar angle, azimuth)
   // and the projections in it are made when the weights or the accessors
   // below need them, so a bulk step, which weights nothing, makes neither.
-  void follow_particle(const RunContext& run, const ParticleState& s, bool lay_out);
+  void follow_particle(const RunContext& run, const ParticleMotion& m, bool lay_out);
 
   // The weights of the ZOI for the position last followed; updates HETTYPE
   // when a collector heterodomain touches the ZOI. Collector heterodomains

@@ -1,7 +1,13 @@
-// The state of one particle, kept from time step to time step.
+// The state of one particle, kept from time step to time step, in three
+// parts: what moves (ParticleMotion), the latest evaluation of the forces
+// (ForceBreakdown) and the bookkeeping of its trajectory
+// (ParticleBookkeeping). Step functions take the part they change and read
+// the others through const references.
 #pragma once
 
 #include <cstdint>
+
+#include "simulation/fates.h"
 
 namespace colloidsim {
 
@@ -20,9 +26,9 @@ struct RestartRecord {
   double ACONT = 0;
 };
 
-struct ParticleState {
-  std::int32_t IPART = 0;
-
+// Position, velocity, separation and the frame of the collector surface
+// beneath the particle, with the contact they imply.
+struct ParticleMotion {
   // Position (m, collector frame), distance from the collector centre, gap.
   double X = 0, Y = 0, Z = 0, R = 0, H = 0;
   double ENX = 0, ENY = 0, ENZ = 0;  // outward unit normal
@@ -39,26 +45,34 @@ struct ParticleState {
   double RAB = 0;     // m, radius of the acid-base interaction zone
   double NASP = 0;    // asperities inside the zone of influence
   double NASPAB = 0;  // asperities inside the acid-base zone
-  std::int32_t ATTACHK = 0;  // fate, 0 while unresolved
-  std::int32_t TORQFLAG = 0;
+  std::int32_t TORQFLAG = 0;  // 1 once the rolling balance clamped UT to 0 with balanced normal forces
+  double X_BEFORE = 0, Y_BEFORE = 0, Z_BEFORE = 0;  // position before the latest move
+};
 
-  // Fluid and forces of the latest evaluation (N along the outward normal
-  // unless tangential; positive pushes the particle away from the collector).
-  double VN = 0, VT = 0;
+// The fluid and the forces of one evaluation (N along the outward normal
+// unless tangential; positive pushes the particle away from the collector),
+// with the near-wall functions the drag used.
+struct ForceBreakdown {
+  double VN = 0, VT = 0;  // m/s, fluid velocity at the centre along the normal and the tangent
   double FUN1 = 0, FUN2 = 0, FUN3 = 0, FUN4 = 0;
   double FVDW = 0, FEDL = 0, FAB = 0, FBORN = 0, FSTE = 0, FCOLL = 0;
   double FDRGN = 0, FDRGT = 0;
   double FDIFX = 0, FDIFY = 0, FDIFZ = 0;
   double FGN = 0, FGT = 0;
-  double FGNX = 0, FGNY = 0, FGNZ = 0, FGTX = 0, FGTY = 0, FGTZ = 0;
   double FLIFT = 0;
   double AFRACT = -1;  // ZOI fraction covered by heterodomains, -1 when not computed
-  std::int32_t HETTYPE = 0, HETFLAG = 0;
+};
+
+// Who the particle is, where it started, its fate, clocks, regime times,
+// visits, averages and slow-motion windows.
+struct ParticleBookkeeping {
+  std::int32_t IPART = 0;
+  Fate ATTACHK = Fate::Unresolved;
+  std::int32_t HETTYPE = 0, HETFLAG = 0;  // heterodomain kinds the zone of influence touched
 
   // Start point.
   double XINIT = 0, YINIT = 0, RINJ = 0, ZINIT = 0, RINIT = 0, HINIT = 0;
 
-  // Bookkeeping.
   std::int64_t ISTEP = 0;
   std::int64_t nout_counter = 1;
   double PTIMEF = 0;   // s, particle clock
@@ -74,7 +88,12 @@ struct ParticleState {
   double ENTRY_NX = 0, ENTRY_NY = 0, ENTRY_NZ = 0;  // normal at the latest near-surface entry
   SlowMotionWindow near_surface_window;
   SlowMotionWindow contact_window;
-  double X_BEFORE = 0, Y_BEFORE = 0, Z_BEFORE = 0;  // position before the latest move
+};
+
+struct ParticleState {
+  ParticleMotion motion;
+  ForceBreakdown forces;
+  ParticleBookkeeping bookkeeping;
 };
 
 }  // namespace colloidsim

@@ -8,6 +8,7 @@
 #include "common/roughness.h"
 #include "forces/happel.h"
 #include "forces/hydrodynamics.h"
+#include "simulation/fate_tests.h"
 #include "simulation/velocity_update.h"
 
 namespace colloidsim {
@@ -17,14 +18,14 @@ namespace {
 // Zone of influence, acid-base zone and asperity counts for the contact
 // radius ACONT; without contact they are the run's constant values (ACONT
 // enters only squared, so -0 and +0 give the same zones).
-void contact_zones(const RunContext& run, ParticleState& s) {
+void contact_zones(const RunContext& run, ParticleMotion& m) {
   const ContactZones z =
-      s.ACONT == 0 ? run.free_zones : contact_zones_for(run.p, run.c.KAPPA, s.ACONT);
-  s.RZOI = z.RZOI;
-  s.RAB = z.RAB;
+      m.ACONT == 0 ? run.free_zones : contact_zones_for(run.p, run.c.KAPPA, m.ACONT);
+  m.RZOI = z.RZOI;
+  m.RAB = z.RAB;
   if (run.p.RMODE > 0) {
-    s.NASP = z.NASP;
-    s.NASPAB = z.NASPAB;
+    m.NASP = z.NASP;
+    m.NASPAB = z.NASPAB;
   }
 }
 
@@ -33,345 +34,259 @@ double distance(double ax, double ay, double az, double bx, double by, double bz
   return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
-// Brownian reference length over a test window of duration tw (s).
-double brownian_length(const RunContext& run, const ParticleState& s, double tw) {
-  const double f = s.VN > s.VT ? s.FUN1 : s.FUN4;
-  return std::sqrt((((6.0 * f) * KB) * run.p.T) * tw / run.c.M3);
-}
-
-// One step of a slow-motion test window. Returns true when, after more than
-// 1000 steps, the particle moved less than DFACT Brownian lengths (or the
-// extra condition holds); otherwise a window over 1000 steps starts afresh.
-template <typename Extra>
-bool slow_motion(const RunContext& run, const ParticleState& s, SlowMotionWindow& w, double DFACT,
-                 Extra extra) {
-  if (w.steps == 0) {
-    w = {1, s.X, s.Y, s.Z, 0.0};
-    return false;
-  }
-  ++w.steps;
-  w.time += s.DT;
-  if (w.steps <= 1000) return false;
-  const double d = distance(s.X, s.Y, s.Z, w.X0, w.Y0, w.Z0);
-  const double limit = DFACT * brownian_length(run, s, w.time);
-  if (extra(d, limit)) return true;
-  w.steps = 0;
-  return false;
-}
-
 // Arc length along the collector surface between the near-surface entry and
 // the current normal, added to NSDIST; NSVEL follows.
-void add_near_surface_arc(const RunContext& run, ParticleState& s) {
+void add_near_surface_arc(const RunContext& run, const ParticleMotion& m, ParticleBookkeeping& b) {
   const double AG = run.p.AG;
   const double chord =
-      distance(AG * s.ENTRY_NX, AG * s.ENTRY_NY, AG * s.ENTRY_NZ, AG * s.ENX, AG * s.ENY, AG * s.ENZ);
-  s.NSDIST += (2.0 * AG) * std::asin(chord / (2.0 * AG));
-  s.NSVEL = s.NSDIST / s.TNEAR;
+      distance(AG * b.ENTRY_NX, AG * b.ENTRY_NY, AG * b.ENTRY_NZ, AG * m.ENX, AG * m.ENY, AG * m.ENZ);
+  b.NSDIST += (2.0 * AG) * std::asin(chord / (2.0 * AG));
+  b.NSVEL = b.NSDIST / b.TNEAR;
 }
 
-void add_to_mean_gap(ParticleState& s) {
-  s.NHAVE += 1;
-  s.H_SUM += s.H;
-  s.HAVE = s.H_SUM / s.NHAVE;
+void add_to_mean_gap(double H, ParticleBookkeeping& b) {
+  b.NHAVE += 1;
+  b.H_SUM += H;
+  b.HAVE = b.H_SUM / b.NHAVE;
 }
 
 // Regime transitions for the separation of this step; time is charged to the
 // regime the step ran in, with the step's own DT, before DT changes.
-void classify_regime(const RunContext& run, ParticleState& s) {
+void classify_regime(const RunContext& run, ParticleMotion& m, ParticleBookkeeping& b) {
   const RunParameters& p = run.p;
   const double DTMRT = run.c.DTMRT;
-  if (s.H > HNS) {
-    if (s.REGIME == 2) {
-      s.TNEAR += s.DT;
-      s.DT = p.MULTB * DTMRT;
-      s.REGIME = 1;
-      if (s.near_surface_window.steps > 200) add_near_surface_arc(run, s);
-      s.near_surface_window.steps = 0;
-    } else if (s.REGIME == 1) {
-      s.TBULK += s.DT;
-      add_to_mean_gap(s);
+  if (m.H > HNS) {
+    if (m.REGIME == 2) {
+      b.TNEAR += m.DT;
+      m.DT = p.MULTB * DTMRT;
+      m.REGIME = 1;
+      if (b.near_surface_window.steps > 200) add_near_surface_arc(run, m, b);
+      b.near_surface_window.steps = 0;
+    } else if (m.REGIME == 1) {
+      b.TBULK += m.DT;
+      add_to_mean_gap(m.H, b);
     }
-  } else if (s.H > run.c.HCUT) {
-    if (s.REGIME == 1) {
-      s.TBULK += s.DT;
-      s.DT = p.MULTNS * DTMRT;
-      s.REGIME = 2;
-      s.NSVISIT += 1;
-      s.ENTRY_NX = s.ENX;
-      s.ENTRY_NY = s.ENY;
-      s.ENTRY_NZ = s.ENZ;
-      s.XINNS = s.X;
-      s.YINNS = s.Y;
-      s.ZINNS = s.Z;
-    } else if (s.REGIME == 3) {
-      s.TFRIC += s.DT;
-      s.DT = p.MULTNS * DTMRT;
-      s.REGIME = 2;
-      s.contact_window.steps = 0;
-      s.ENTRY_NX = s.ENX;
-      s.ENTRY_NY = s.ENY;
-      s.ENTRY_NZ = s.ENZ;
+  } else if (m.H > run.c.HCUT) {
+    if (m.REGIME == 1) {
+      b.TBULK += m.DT;
+      m.DT = p.MULTNS * DTMRT;
+      m.REGIME = 2;
+      b.NSVISIT += 1;
+      b.ENTRY_NX = m.ENX;
+      b.ENTRY_NY = m.ENY;
+      b.ENTRY_NZ = m.ENZ;
+      b.XINNS = m.X;
+      b.YINNS = m.Y;
+      b.ZINNS = m.Z;
+    } else if (m.REGIME == 3) {
+      b.TFRIC += m.DT;
+      m.DT = p.MULTNS * DTMRT;
+      m.REGIME = 2;
+      b.contact_window.steps = 0;
+      b.ENTRY_NX = m.ENX;
+      b.ENTRY_NY = m.ENY;
+      b.ENTRY_NZ = m.ENZ;
     } else {
-      s.TNEAR += s.DT;
-      add_to_mean_gap(s);
+      b.TNEAR += m.DT;
+      add_to_mean_gap(m.H, b);
     }
   } else {
-    if (s.REGIME == 2) {
-      s.TNEAR += s.DT;
-      s.DT = p.MULTC * DTMRT;
-      s.REGIME = 3;
-      if (s.near_surface_window.steps > 200) add_near_surface_arc(run, s);
-      s.FRICVISIT += 1;
-    } else if (s.REGIME == 3) {
-      s.TFRIC += s.DT;
+    if (m.REGIME == 2) {
+      b.TNEAR += m.DT;
+      m.DT = p.MULTC * DTMRT;
+      m.REGIME = 3;
+      if (b.near_surface_window.steps > 200) add_near_surface_arc(run, m, b);
+      b.FRICVISIT += 1;
+    } else if (m.REGIME == 3) {
+      b.TFRIC += m.DT;
     }
   }
-}
-
-void fate_tests(const RunContext& run, ParticleState& s) {
-  const RunParameters& p = run.p;
-  const double HCUT = run.c.HCUT;
-  if (s.H > HCUT && s.H <= HNS) {
-    const double AP = p.AP;
-    const bool still = slow_motion(run, s, s.near_surface_window, p.DFACTNS,
-                                   [&](double d, double limit) {
-                                     return (d < limit && s.H > 5.0 * HCUT) ||
-                                            std::fabs(s.Z + s.R) <= 0.5 * AP;
-                                   });
-    if (still) s.ATTACHK = 5;
-  } else if (s.H <= HCUT && s.H <= HNS) {
-    if (s.H < H0) s.ATTACHK = 6;
-    if (p.ATTMODE == 0) {
-      s.ATTACHK = 2;
-      return;
-    }
-    // A code once set stays: only the perfect sink and the time limit
-    // override it.
-    if (s.ATTACHK != 0) return;
-    if (s.UT == 0 && s.TORQFLAG == 1) {
-      s.ATTACHK = 2;
-      return;
-    }
-    const bool still = slow_motion(run, s, s.contact_window, p.DFACTC,
-                                   [](double d, double limit) { return d < limit; });
-    if (still) s.ATTACHK = 4;
-  }
-}
-
-void exit_tests(const RunContext& run, ParticleState& s) {
-  const RunParameters& p = run.p;
-  const bool outside = s.R > run.c.RB;
-  if (p.CBGRAV == 1 || p.CBGRAV == 2) {
-    if (outside && s.Z < 0) {
-      s.ATTACHK = 1;
-    } else if (outside && s.Z >= 0) {
-      // Upstream of the equator the particle is put back and goes on; R, H
-      // and the normal keep the values of the rejected move.
-      s.X = s.X_BEFORE;
-      s.Y = s.Y_BEFORE;
-      s.Z = s.Z_BEFORE;
-    }
-  } else if (p.CBGRAV == 3 || p.CBGRAV == 4) {
-    if (outside && s.Z < sp(0.95f) * s.ZINIT) s.ATTACHK = 1;
-  }
-  if (s.PTIMEF > p.TTIME) s.ATTACHK = 3;
 }
 
 // The first non-finite quantity of a state whose R is not finite, in the
 // order the steps computed them; R itself when the coordinates are finite.
 [[noreturn, gnu::cold, gnu::noinline]] void report_non_finite(const ParticleState& s) {
+  const ParticleMotion& m = s.motion;
+  const ForceBreakdown& f = s.forces;
+  const ParticleBookkeeping& b = s.bookkeeping;
   const std::pair<const char*, double> quantities[] = {
-      {"H", s.H},         {"DEF", s.DEF},       {"ACONT", s.ACONT},   {"RZOI", s.RZOI},
-      {"RAB", s.RAB},     {"NASP", s.NASP},     {"NASPAB", s.NASPAB}, {"VN", s.VN},
-      {"VT", s.VT},       {"FUN1", s.FUN1},     {"FUN2", s.FUN2},     {"FUN3", s.FUN3},
-      {"FUN4", s.FUN4},   {"FVDW", s.FVDW},     {"FEDL", s.FEDL},     {"FAB", s.FAB},
-      {"FBORN", s.FBORN}, {"FSTE", s.FSTE},     {"FCOLL", s.FCOLL},   {"FDRGN", s.FDRGN},
-      {"FDRGT", s.FDRGT}, {"FDIFX", s.FDIFX},   {"FDIFY", s.FDIFY},   {"FDIFZ", s.FDIFZ},
-      {"FGN", s.FGN},     {"FGT", s.FGT},       {"FLIFT", s.FLIFT},   {"UN", s.UN},
-      {"UT", s.UT},       {"OMEGA", s.OMEGA},   {"VPX", s.VPX},       {"VPY", s.VPY},
-      {"VPZ", s.VPZ},     {"DT", s.DT},         {"X", s.X},           {"Y", s.Y},
-      {"Z", s.Z}};
+      {"H", m.H},         {"DEF", m.DEF},       {"ACONT", m.ACONT},   {"RZOI", m.RZOI},
+      {"RAB", m.RAB},     {"NASP", m.NASP},     {"NASPAB", m.NASPAB}, {"VN", f.VN},
+      {"VT", f.VT},       {"FUN1", f.FUN1},     {"FUN2", f.FUN2},     {"FUN3", f.FUN3},
+      {"FUN4", f.FUN4},   {"FVDW", f.FVDW},     {"FEDL", f.FEDL},     {"FAB", f.FAB},
+      {"FBORN", f.FBORN}, {"FSTE", f.FSTE},     {"FCOLL", f.FCOLL},   {"FDRGN", f.FDRGN},
+      {"FDRGT", f.FDRGT}, {"FDIFX", f.FDIFX},   {"FDIFY", f.FDIFY},   {"FDIFZ", f.FDIFZ},
+      {"FGN", f.FGN},     {"FGT", f.FGT},       {"FLIFT", f.FLIFT},   {"UN", m.UN},
+      {"UT", m.UT},       {"OMEGA", m.OMEGA},   {"VPX", m.VPX},       {"VPY", m.VPY},
+      {"VPZ", m.VPZ},     {"DT", m.DT},         {"X", m.X},           {"Y", m.Y},
+      {"Z", m.Z}};
   for (const auto& [name, value] : quantities) {
-    if (!std::isfinite(value)) throw NonFiniteState(s.IPART, s.ISTEP, name, value);
+    if (!std::isfinite(value)) throw NonFiniteState(b.IPART, b.ISTEP, name, value);
   }
-  throw NonFiniteState(s.IPART, s.ISTEP, "R", s.R);
+  throw NonFiniteState(b.IPART, b.ISTEP, "R", m.R);
 }
 
 }  // namespace
 
 TrajectoryRow current_row(const ParticleState& s) {
+  const ParticleMotion& m = s.motion;
+  const ParticleBookkeeping& b = s.bookkeeping;
   TrajectoryRow w;
-  w.ISTEP = s.ISTEP;
-  w.X = s.X;
-  w.Y = s.Y;
-  w.Z = s.Z;
-  w.R = s.R;
-  w.H = s.H;
-  w.ELAPSED = s.ELAPSED;
-  w.PTIMEF = s.PTIMEF;
-  w.FCOLL = s.FCOLL;
-  w.FVDW = s.FVDW;
-  w.FEDL = s.FEDL;
-  w.FAB = s.FAB;
-  w.FSTE = s.FSTE;
-  w.FBORN = s.FBORN;
-  w.UT = s.UT;
-  w.UN = s.UN;
-  w.VT = s.VT;
-  w.VN = s.VN;
-  w.FDRGT = s.FDRGT;
-  w.FDRGN = s.FDRGN;
-  w.FDIFX = s.FDIFX;
-  w.FDIFY = s.FDIFY;
-  w.FDIFZ = s.FDIFZ;
-  w.FGT = s.FGT;
-  w.FGN = s.FGN;
-  w.FLIFT = s.FLIFT;
-  w.ACONT = s.ACONT;
-  w.RZOI = s.RZOI;
-  w.AFRACT = s.AFRACT;
+  static_cast<ForceBreakdown&>(w) = s.forces;
+  w.ISTEP = b.ISTEP;
+  w.X = m.X;
+  w.Y = m.Y;
+  w.Z = m.Z;
+  w.R = m.R;
+  w.H = m.H;
+  w.ELAPSED = b.ELAPSED;
+  w.PTIMEF = b.PTIMEF;
+  w.UT = m.UT;
+  w.UN = m.UN;
+  w.ACONT = m.ACONT;
+  w.RZOI = m.RZOI;
   return w;
 }
 
 void start_particle(const RunContext& run, ParticleRun& pr, std::int32_t IPART, const RestartRecord* restart) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
-  ParticleState& s = pr.s;
   // HETTYPE carries no history from an earlier particle.
-  s = ParticleState{};
-  s.IPART = IPART;
+  pr.s = ParticleState{};
+  ParticleMotion& m = pr.s.motion;
+  ForceBreakdown& f = pr.s.forces;
+  ParticleBookkeeping& b = pr.s.bookkeeping;
+  b.IPART = IPART;
 
   double UFX = 0, UFY = 0, UFZ = 0;
   if (restart == nullptr) {
-    s.PTIMEF = (static_cast<double>(IPART - 1) * c.INJECTION_SPREAD) / static_cast<double>(p.NPART);
-    s.DT = p.MULTB * c.DTMRT;
-    s.REGIME = 1;
-    s.ACONT = 0;
-    INITIAL(pr.stream, p.RLIM, p.AG, p.AP, p.ASP, p.RMODE, c.RB, s.XINIT, s.YINIT, s.RINJ,
-            s.ZINIT, s.RINIT, s.HINIT);
+    b.PTIMEF = (static_cast<double>(IPART - 1) * c.INJECTION_SPREAD) / static_cast<double>(p.NPART);
+    m.DT = p.MULTB * c.DTMRT;
+    m.REGIME = 1;
+    m.ACONT = 0;
+    INITIAL(pr.stream, p.RLIM, p.AG, p.AP, p.ASP, p.RMODE, c.RB, b.XINIT, b.YINIT, b.RINJ,
+            b.ZINIT, b.RINIT, b.HINIT);
     UFZ = -p.VSUP;
-    s.VPZ = -p.VSUP;
+    m.VPZ = -p.VSUP;
   } else {
-    s.PTIMEF = 0;
-    s.DT = p.MULTC * c.DTMRT;
-    s.REGIME = 3;
-    s.RINJ = restart->RINJ;
-    s.XINIT = restart->XINIT;
-    s.YINIT = restart->YINIT;
-    s.ZINIT = restart->ZINIT;
-    s.RINIT = restart->RINIT;
-    s.HINIT = restart->HINIT;
-    s.ACONT = restart->ACONT;
+    b.PTIMEF = 0;
+    m.DT = p.MULTC * c.DTMRT;
+    m.REGIME = 3;
+    b.RINJ = restart->RINJ;
+    b.XINIT = restart->XINIT;
+    b.YINIT = restart->YINIT;
+    b.ZINIT = restart->ZINIT;
+    b.RINIT = restart->RINIT;
+    b.HINIT = restart->HINIT;
+    m.ACONT = restart->ACONT;
     double VXH1 = 0, VYH1 = 0, VZH1 = 0;
-    HAPPELFF(s.XINIT, s.YINIT, s.ZINIT, p.AG, p.B, c.K1, c.K2, c.K3, c.K4, VXH1, VYH1, VZH1);
+    HAPPELFF(b.XINIT, b.YINIT, b.ZINIT, p.AG, p.B, c.K1, c.K2, c.K3, c.K4, VXH1, VYH1, VZH1);
     UFX = p.VSUP * VXH1;
     UFY = p.VSUP * VYH1;
     UFZ = p.VSUP * VZH1;
   }
-  s.X = s.XINIT;
-  s.Y = s.YINIT;
-  s.Z = s.ZINIT;
-  s.R = s.RINIT;
-  s.H = s.HINIT;
+  m.X = b.XINIT;
+  m.Y = b.YINIT;
+  m.Z = b.ZINIT;
+  m.R = b.RINIT;
+  m.H = b.HINIT;
 
-  s.ENX = (s.X - c.XM0) / s.R;
-  s.ENY = (s.Y - c.YM0) / s.R;
-  s.ENZ = (s.Z - c.ZM0) / s.R;
-  const double vn = s.VPX * s.ENX + s.VPY * s.ENY + s.VPZ * s.ENZ;
-  const double VPNX = vn * s.ENX, VPNY = vn * s.ENY, VPNZ = vn * s.ENZ;
-  const double VPTX = s.VPX - VPNX, VPTY = s.VPY - VPNY, VPTZ = s.VPZ - VPNZ;
-  s.UT = std::sqrt(VPTX * VPTX + VPTY * VPTY + VPTZ * VPTZ);
+  m.ENX = (m.X - c.XM0) / m.R;
+  m.ENY = (m.Y - c.YM0) / m.R;
+  m.ENZ = (m.Z - c.ZM0) / m.R;
+  const double vn = m.VPX * m.ENX + m.VPY * m.ENY + m.VPZ * m.ENZ;
+  const double VPNX = vn * m.ENX, VPNY = vn * m.ENY, VPNZ = vn * m.ENZ;
+  const double VPTX = m.VPX - VPNX, VPTY = m.VPY - VPNY, VPTZ = m.VPZ - VPNZ;
+  m.UT = std::sqrt(VPTX * VPTX + VPTY * VPTY + VPTZ * VPTZ);
   // The signed normal speed of the start velocity, so that the first row
   // describes this particle and not the one before it.
-  s.UN = std::sqrt(VPNX * VPNX + VPNY * VPNY + VPNZ * VPNZ);
-  if (vn < 0) s.UN = -s.UN;
-  s.OMEGA = FREE_ROTATION_RATE(s.UT, s.H, p.AP);
-  SPLIT_FLUID_VELOCITY(UFX, UFY, UFZ, s.ENX, s.ENY, s.ENZ, s.VN, s.VT, s.ETX, s.ETY, s.ETZ);
-  s.NASP = 0;
-  s.NASPAB = 0;
-  contact_zones(run, s);
+  m.UN = std::sqrt(VPNX * VPNX + VPNY * VPNY + VPNZ * VPNZ);
+  if (vn < 0) m.UN = -m.UN;
+  m.OMEGA = FREE_ROTATION_RATE(m.UT, m.H, p.AP);
+  SPLIT_FLUID_VELOCITY(UFX, UFY, UFZ, m.ENX, m.ENY, m.ENZ, f.VN, f.VT, m.ETX, m.ETY, m.ETZ);
+  m.NASP = 0;
+  m.NASPAB = 0;
+  contact_zones(run, m);
 
-  colloidal_forces(run, s, pr.het, true);
-  s.FDIFX = s.FDIFY = s.FDIFZ = 0;
-  FORCELIFT(p.RHOW, s.R, p.AP, p.AG, s.VT, s.UT, s.OMEGA, s.FLIFT);
-  GRAVVECT(run.f.FG, c.EGX, c.EGY, c.EGZ, s.ENX, s.ENY, s.ENZ, s.ETX, s.ETY, s.ETZ, s.FGN, s.FGT,
-           s.FGNX, s.FGNY, s.FGNZ, s.FGTX, s.FGTY, s.FGTZ);
-  const double delta = REDUCED_GAP(s.H, p.B, p.AP);
-  s.FUN2 = FUN2(delta);
-  s.FUN3 = FUN3(delta);
-  s.FUN4 = FUN4(delta);
-  FORCEDRAG(s.FUN2, s.FUN3, s.FUN4, c.M3, s.VN, s.VT, s.FDRGT, s.FDRGN);
+  colloidal_forces(run, m, f, b.HETTYPE, pr.het, true);
+  f.FDIFX = f.FDIFY = f.FDIFZ = 0;
+  FORCELIFT(p.RHOW, m.R, p.AP, p.AG, f.VT, m.UT, m.OMEGA, f.FLIFT);
+  gravity(run, m, f);
+  const double delta = REDUCED_GAP(m.H, p.B, p.AP);
+  f.FUN2 = FUN2(delta);
+  f.FUN3 = FUN3(delta);
+  f.FUN4 = FUN4(delta);
+  FORCEDRAG(f.FUN2, f.FUN3, f.FUN4, c.M3, f.VN, f.VT, f.FDRGT, f.FDRGN);
 
   // The first time step lays the heterodomains out anew.
   pr.het.release();
-  s.ISTEP = 0;
-  s.nout_counter = 1;
+  b.ISTEP = 0;
+  b.nout_counter = 1;
   pr.buffer.reset();
-  s.PTIMEIN = s.PTIMEF;
+  b.PTIMEIN = b.PTIMEF;
 }
 
 void time_step(const RunContext& run, ParticleRun& pr, RecordObserver* observer) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
-  ParticleState& s = pr.s;
+  ParticleMotion& m = pr.s.motion;
+  ParticleBookkeeping& b = pr.s.bookkeeping;
 
-  if (s.nout_counter == p.NOUT || s.ISTEP == 0) {
-    s.nout_counter = 0;
-    const TrajectoryRow row = current_row(s);
+  if (b.nout_counter == p.NOUT || b.ISTEP == 0) {
+    b.nout_counter = 0;
+    const TrajectoryRow row = current_row(pr.s);
     pr.buffer.store(row);
-    if (observer) observer->recorded(s.IPART, row);
+    if (observer) observer->recorded(b.IPART, row);
   }
 
-  s.ISTEP += 1;
-  s.nout_counter += 1;
-  s.PTIMEF += s.DT;
-  s.ELAPSED = s.PTIMEF - s.PTIMEIN;
+  b.ISTEP += 1;
+  b.nout_counter += 1;
+  b.PTIMEF += m.DT;
+  b.ELAPSED = b.PTIMEF - b.PTIMEIN;
 
-  s.X_BEFORE = s.X;
-  s.Y_BEFORE = s.Y;
-  s.Z_BEFORE = s.Z;
-  s.X += s.VPX * s.DT;
-  s.Y += s.VPY * s.DT;
-  s.Z += s.VPZ * s.DT;
-  const double dx = s.X - c.XM0, dy = s.Y - c.YM0, dz = s.Z - c.ZM0;
-  s.R = std::sqrt(dx * dx + dy * dy + dz * dz);
+  m.X_BEFORE = m.X;
+  m.Y_BEFORE = m.Y;
+  m.Z_BEFORE = m.Z;
+  m.X += m.VPX * m.DT;
+  m.Y += m.VPY * m.DT;
+  m.Z += m.VPZ * m.DT;
+  const double dx = m.X - c.XM0, dy = m.Y - c.YM0, dz = m.Z - c.ZM0;
+  m.R = std::sqrt(dx * dx + dy * dy + dz * dz);
   // A non-finite coordinate makes R non-finite: the one check of the step
   // (R >= 0, so one comparison finds NaN and infinity).
-  if (!(s.R <= std::numeric_limits<double>::max())) [[unlikely]] report_non_finite(s);
+  if (!(m.R <= std::numeric_limits<double>::max())) [[unlikely]] report_non_finite(pr.s);
 
   // Contact deformation grows linearly from 0 at the undeformed separation
   // HCUT to DEFMAX at HMIN - DEFMAX.
   const double q = roughness_offset(p.RMODE, p.ASP);
-  const double undeformed = ((s.R - p.AG) - p.AP) - c.HCUT;
+  const double undeformed = ((m.R - p.AG) - p.AP) - c.HCUT;
   const double span = (c.HMIN - c.HCUT) - c.DEFMAX;
   // Without adhesion HMIN can equal HCUT with DEFMAX = 0: then there is no
   // deformation (the quotient would be 0/0).
-  s.DEF = span == 0 ? 0.0 : (c.DEFMAX * (undeformed - q)) / span;
-  if (s.DEF > c.DEFMAX) s.DEF = c.DEFMAX;
-  if (s.DEF < 0) s.DEF = 0;
+  m.DEF = span == 0 ? 0.0 : (c.DEFMAX * (undeformed - q)) / span;
+  if (m.DEF > c.DEFMAX) m.DEF = c.DEFMAX;
+  if (m.DEF < 0) m.DEF = 0;
   // Without contact the radicand is a zero (of either sign), its own square
   // root.
-  const double radicand = (2.0 * p.AP) * s.DEF - s.DEF * s.DEF;
-  s.ACONT = p.BETA * (radicand == 0 ? radicand : std::sqrt(radicand));
-  contact_zones(run, s);
-  s.H = (((s.R - p.AG) - p.AP) + s.DEF) - q;
-  s.ENX = dx / s.R;
-  s.ENY = dy / s.R;
-  s.ENZ = dz / s.R;
+  const double radicand = (2.0 * p.AP) * m.DEF - m.DEF * m.DEF;
+  m.ACONT = p.BETA * (radicand == 0 ? radicand : std::sqrt(radicand));
+  contact_zones(run, m);
+  m.H = (((m.R - p.AG) - p.AP) + m.DEF) - q;
+  m.ENX = dx / m.R;
+  m.ENY = dy / m.R;
+  m.ENZ = dz / m.R;
 
-  classify_regime(run, s);
-  fate_tests(run, s);
-  exit_tests(run, s);
-  if (s.ATTACHK != 0) return;
+  classify_regime(run, m, b);
+  if (decide_fate(run, m, pr.s.forces, b) != Fate::Unresolved) return;
 
-  update_forces_and_velocity(run, s, pr.het, pr.stream);
+  update_forces_and_velocity(run, m, pr.s.forces, b, pr.het, pr.stream);
 }
 
 int run_to_fate(const RunContext& run, ParticleRun& pr, RecordObserver* observer,
                 const std::atomic<bool>* stop) {
-  while (pr.s.ATTACHK == 0) {
+  while (pr.s.bookkeeping.ATTACHK == Fate::Unresolved) {
     time_step(run, pr, observer);
-    if (stop && (pr.s.ISTEP & 0xFFFF) == 0 && stop->load(std::memory_order_relaxed)) return 0;
+    if (stop && (pr.s.bookkeeping.ISTEP & 0xFFFF) == 0 && stop->load(std::memory_order_relaxed)) return 0;
   }
   return pr.buffer.store_final(current_row(pr.s));
 }

@@ -5,18 +5,20 @@
 #include <cstdint>
 #include <vector>
 
+#include "simulation/particle_state.h"
+
 namespace colloidsim {
 
-// One recorded time step, in the column order of the trajectory files.
-struct TrajectoryRow {
+// One recorded time step: the step, where the particle was, its clocks and
+// speeds, its contact and the whole force breakdown of the step (the
+// trajectory files write the breakdown's fluid and forces, not the near-wall
+// functions).
+struct TrajectoryRow : ForceBreakdown {
   std::int64_t ISTEP = 0;
   double X = 0, Y = 0, Z = 0, R = 0, H = 0;
   double ELAPSED = 0, PTIMEF = 0;  // ELAPSED is the ETIME column (ETIME is an errno macro)
-  double FCOLL = 0, FVDW = 0, FEDL = 0, FAB = 0, FSTE = 0, FBORN = 0;
-  double UT = 0, UN = 0, VT = 0, VN = 0;
-  double FDRGT = 0, FDRGN = 0, FDIFX = 0, FDIFY = 0, FDIFZ = 0;
-  double FGT = 0, FGN = 0, FLIFT = 0;
-  double ACONT = 0, RZOI = 0, AFRACT = 0;
+  double UT = 0, UN = 0;
+  double ACONT = 0, RZOI = 0;
 };
 
 // Told of every row a particle records, as it records it (the console

@@ -2,6 +2,8 @@
 // and the particle's momentum balance for its new velocity.
 #pragma once
 
+#include <cstdint>
+
 #include "random/random_draws.h"
 #include "simulation/heterodomain_weighting.h"
 #include "simulation/particle_state.h"
@@ -13,11 +15,22 @@ namespace colloidsim {
 // (weighted by the heterodomains inside the zone of influence outside the
 // bulk regime), acid-base, Born, steric and their sum FCOLL.
 // lay_out: lay the particle's heterodomains out anew (start pass, first step).
-void colloidal_forces(const RunContext& run, ParticleState& s, HeterodomainWeighting& het, bool lay_out);
+// HETTYPE gathers the heterodomain kinds the zone of influence touches.
+void colloidal_forces(const RunContext& run, const ParticleMotion& m, ForceBreakdown& f,
+                      std::int32_t& HETTYPE, HeterodomainWeighting& het, bool lay_out);
+
+// The gravity vectors along the normal and the tangent (N); their sizes FGN
+// and FGT go to f.
+struct GravityVectors {
+  double FGNX = 0, FGNY = 0, FGNZ = 0, FGTX = 0, FGTY = 0, FGTZ = 0;
+};
+GravityVectors gravity(const RunContext& run, const ParticleMotion& m, ForceBreakdown& f);
 
 // All forces and the new velocity, in the order the model fixes; draws the
-// Brownian force from the particle's stream.
-void update_forces_and_velocity(const RunContext& run, ParticleState& s, HeterodomainWeighting& het,
+// Brownian force from the particle's stream. Reads the step count (the first
+// step lays the heterodomains out) and adds to HETTYPE.
+void update_forces_and_velocity(const RunContext& run, ParticleMotion& m, ForceBreakdown& f,
+                                ParticleBookkeeping& b, HeterodomainWeighting& het,
                                 RandomStream& stream);
 
 // Fluid velocity at the particle centre (m/s): the Happel field inside the

@@ -60,6 +60,148 @@ std::int32_t count_non_zero(const std::vector<double>& table) {
       std::count_if(table.begin(), table.end(), [](double v) { return v != 0.0; }));
 }
 
+// The eight tables HETTRACKP fills, in generation order.
+struct HeterodomainTables {
+  std::vector<double>& XHETP;
+  std::vector<double>& YHETP;
+  std::vector<double>& ZHETP;
+  std::vector<double>& RHETP;
+  std::vector<double>& XPRO;
+  std::vector<double>& YPRO;
+  std::vector<double>& ZPRO;
+  std::vector<double>& RPRO;
+};
+
+// Room for every heterodomain of the layout; with no cluster, entry 1 of
+// XPRO, YPRO and RPRO is set to 0 instead.
+void size_tables(const HeterodomainTables& t, const ParticleLattice& lattice, double AP,
+                 int members) {
+  if (lattice.NCLP == 0) {
+    grow(t.XPRO, 1);
+    grow(t.YPRO, 1);
+    grow(t.RPRO, 1);
+    t.XPRO[0] = 0;
+    t.YPRO[0] = 0;
+    t.RPRO[0] = 0;
+    return;
+  }
+  const auto total = static_cast<std::size_t>(
+      layout_size(lattice, AP, members, std::numeric_limits<std::int64_t>::max()));
+  for (std::vector<double>* table :
+       {&t.XHETP, &t.YHETP, &t.ZHETP, &t.RHETP, &t.XPRO, &t.YPRO, &t.ZPRO, &t.RPRO}) {
+    grow(*table, total);
+  }
+}
+
+// Radii along the particle surface and base radii of the centre (0) and
+// satellite (1) heterodomains of a cluster (m).
+struct HeterodomainSizes {
+  double RHETP0, RHETP1;
+  double B0, B1;
+};
+
+// Writes one heterodomain after another into the tables, with its projection
+// onto the plane z = -(AP + H) when it can overlap the zone of influence.
+class HeterodomainWriter {
+ public:
+  HeterodomainWriter(const HeterodomainTables& t, double XC, double YC, double ZC, double AP,
+                     double H, double HC, double RR)
+      : t_(t), XC_(XC), YC_(YC), ZC_(ZC), AP_(AP), H_(H), HC_(HC), RR_(RR) {}
+
+  // One heterodomain at polar angle theta and azimuth phi, at horizontal
+  // distance ring from the particle axis; B is its base radius.
+  void emit(double theta, double phi, double ring, double radius, double B) {
+    const std::size_t i = n_++;
+    const double x = ring * std::cos(phi) + XC_;
+    const double y = ring * std::sin(phi) + YC_;
+    const double z = AP_ * std::cos(theta) + ZC_;
+    t_.XHETP[i] = x;
+    t_.YHETP[i] = y;
+    t_.ZHETP[i] = z;
+    t_.RHETP[i] = radius;
+    t_.XPRO[i] = 0;
+    t_.YPRO[i] = 0;
+    t_.ZPRO[i] = 0;
+    t_.RPRO[i] = 0;
+    // The upper half never faces the collector, and a heterodomain beyond
+    // the reach cannot overlap the zone of influence.
+    if (ZC_ <= z && z <= ZC_ + AP_) return;
+    if (std::sqrt(ipow<2>(x - XC_) + ipow<2>(y - YC_)) >= RR_) return;
+    project(i, x, y, z, phi, B);
+  }
+
+ private:
+  void project(std::size_t i, double x, double y, double z, double phi, double B) {
+    // Tilt of the heterodomain from the -z axis. Where the ratio reaches
+    // +-1 in single precision the tilt is that of the pole.
+    const double ratio = (ZC_ - z) / AP_;
+    double PSI = std::acos(ratio);
+    if (round_sp(ratio) >= 1) {
+      PSI = 0;
+    } else if (round_sp(ratio) <= -1) {
+      PSI = PI;
+    }
+    // The base circle's centre lies one centre cap height below the surface
+    // point; its vertical projection is an ellipse with semi-axes B and
+    // B cos PSI, replaced by the circle of equal area.
+    t_.XPRO[i] = x - (HC_ * std::sin(PSI)) * std::cos(phi);
+    t_.YPRO[i] = y - (HC_ * std::sin(PSI)) * std::sin(phi);
+    t_.ZPRO[i] = -(AP_ + H_);
+    t_.RPRO[i] = std::sqrt(B * (B * std::cos(PSI)));
+  }
+
+  const HeterodomainTables& t_;
+  double XC_, YC_, ZC_, AP_, H_;
+  double HC_;  // cap height of a centre heterodomain
+  double RR_;  // reach of the zone of influence
+  std::size_t n_ = 0;
+};
+
+// One cluster on the pole at polar angle T0: 0 faces away from the
+// collector, pi faces it. Satellites sit one third of a ring spacing off the
+// pole, 4 at right angles or 8 at eighth turns.
+void emit_pole_cluster(HeterodomainWriter& w, double T0, double DTP, int members, double AP,
+                       const HeterodomainSizes& z) {
+  w.emit(T0, 0.0, 0.0, z.RHETP0, z.B0);
+  const double theta = T0 + ONE_THIRD * DTP;
+  if (members == 5) {
+    for (int i = 2; i <= 5; ++i) {
+      w.emit(theta, ((i - 2) * PI) * 0.5, AP * std::sin(theta), z.RHETP1, z.B1);
+    }
+  } else if (members == 9) {
+    for (double phi :
+         {0.0, PI * 0.25, PI * 0.5, 0.75 * PI, PI, 1.25 * PI, 1.5 * PI, 1.75 * PI}) {
+      w.emit(theta, phi, AP * std::sin(theta), z.RHETP1, z.B1);
+    }
+  }
+}
+
+// The clusters of band ring j (2 to NLATP - 1), site by site in azimuth.
+void emit_band_ring(HeterodomainWriter& w, std::int64_t j, const ParticleLattice& lattice,
+                    int members, double AP, const HeterodomainSizes& z) {
+  const double DTP = lattice.DTP;
+  const double TR = (j - 1) * DTP;
+  const double RCP = AP * std::sin(TR);
+  const std::int64_t NPHIP = band_ring_sites(RCP, lattice.DSP);
+  const double DPP = (PI + PI) / NPHIP;
+  // Neighbouring rings are staggered by a tenth of the site spacing.
+  const double PHI0P = j % 2 == 0 ? RING_STAGGER * DPP : -(RING_STAGGER * DPP);
+  const double DTH = ONE_THIRD * DTP;
+  const double DPH = ONE_THIRD * DPP;
+  for (std::int64_t s = 1; s <= NPHIP; ++s) {
+    double PS = (s - 1) * DPP + PHI0P;
+    if (PS > PI + PI) {
+      PS = (PI + PI) * (PS / (PI + PI) - lattice_integer_part(PS / (PI + PI)));
+    }
+    w.emit(TR, PS, RCP, z.RHETP0, z.B0);
+    for (int i = 2; i <= members; ++i) {
+      const double theta = TR + MEMBER_POLAR_STEP[i - 1] * DTH;
+      const double phi = PS + MEMBER_AZIMUTH_STEP[i - 1] * DPH;
+      w.emit(theta, phi, AP * std::sin(theta), z.RHETP1, z.B1);
+    }
+  }
+}
+
 }  // namespace
 
 ParticleLattice particle_lattice(double AP, std::int32_t HETMODEP, double SCOVP, double RHETP0,
@@ -109,115 +251,25 @@ void HETTRACKP(double XM0, double YM0, double ZM0, double H, double RZOIBULK, do
                std::vector<double>& ZHETP, std::vector<double>& RHETP, std::int32_t& NPRO,
                std::vector<double>& XPRO, std::vector<double>& YPRO, std::vector<double>& ZPRO,
                std::vector<double>& RPRO) {
-  const double XC = XM0;
-  const double YC = YM0;
-  const double ZC = ZM0;
   const double A0 = RHETP0 / AP;
   const double A1 = RHETP1 / AP;
   const double HC = AP * (1 - std::cos(A0));  // cap height of a centre heterodomain
-  const double B0 = AP * std::sin(A0);        // base radius of a centre heterodomain
-  const double B1 = AP * std::sin(A1);        // base radius of a satellite
+  const HeterodomainSizes sizes{RHETP0, RHETP1, AP * std::sin(A0), AP * std::sin(A1)};
   const double RR = RZOIBULK + RHETP0;        // reach of the zone of influence
 
   const ParticleLattice lattice = particle_lattice(AP, HETMODEP, SCOVP, RHETP0, RHETP1);
-  const std::int64_t NCLP = lattice.NCLP;
   SCOVP = realised_particle_coverage(AP, HETMODEP, SCOVP, RHETP0, RHETP1);
-  const double DTP = lattice.DTP;
   const int members = members_per_cluster(HETMODEP);
+  const HeterodomainTables tables{XHETP, YHETP, ZHETP, RHETP, XPRO, YPRO, ZPRO, RPRO};
+  size_tables(tables, lattice, AP, members);
 
-  if (NCLP == 0) {
-    grow(XPRO, 1);
-    grow(YPRO, 1);
-    grow(RPRO, 1);
-    XPRO[0] = 0;
-    YPRO[0] = 0;
-    RPRO[0] = 0;
-  } else {
-    const auto total = static_cast<std::size_t>(
-        layout_size(lattice, AP, members, std::numeric_limits<std::int64_t>::max()));
-    for (std::vector<double>* table :
-         {&XHETP, &YHETP, &ZHETP, &RHETP, &XPRO, &YPRO, &ZPRO, &RPRO}) {
-      grow(*table, total);
-    }
-  }
-
-  std::size_t n = 0;
-  // One heterodomain at polar angle theta and azimuth phi, at horizontal
-  // distance ring from the particle axis; B is its base radius.
-  auto emit = [&](double theta, double phi, double ring, double radius, double B) {
-    const std::size_t i = n++;
-    const double x = ring * std::cos(phi) + XC;
-    const double y = ring * std::sin(phi) + YC;
-    const double z = AP * std::cos(theta) + ZC;
-    XHETP[i] = x;
-    YHETP[i] = y;
-    ZHETP[i] = z;
-    RHETP[i] = radius;
-    XPRO[i] = 0;
-    YPRO[i] = 0;
-    ZPRO[i] = 0;
-    RPRO[i] = 0;
-    // The upper half never faces the collector, and a heterodomain beyond
-    // the reach cannot overlap the zone of influence.
-    if (ZC <= z && z <= ZC + AP) return;
-    if (std::sqrt(ipow<2>(x - XC) + ipow<2>(y - YC)) >= RR) return;
-    // Tilt of the heterodomain from the -z axis. Where the ratio reaches
-    // +-1 in single precision the tilt is that of the pole.
-    const double ratio = (ZC - z) / AP;
-    double PSI = std::acos(ratio);
-    if (round_sp(ratio) >= 1) {
-      PSI = 0;
-    } else if (round_sp(ratio) <= -1) {
-      PSI = PI;
-    }
-    // The base circle's centre lies one centre cap height below the surface
-    // point; its vertical projection is an ellipse with semi-axes B and
-    // B cos PSI, replaced by the circle of equal area.
-    XPRO[i] = x - (HC * std::sin(PSI)) * std::cos(phi);
-    YPRO[i] = y - (HC * std::sin(PSI)) * std::sin(phi);
-    ZPRO[i] = -(AP + H);
-    RPRO[i] = std::sqrt(B * (B * std::cos(PSI)));
-  };
-
-  if (NCLP != 0 && members != 0) {
+  if (lattice.NCLP != 0 && members != 0) {
+    HeterodomainWriter writer(tables, XM0, YM0, ZM0, AP, H, HC, RR);
     for (std::int64_t j = 1; j <= lattice.NLATP; ++j) {
       if (is_pole_ring(j, lattice.NLATP)) {
-        // One cluster on the pole: T0 = 0 faces away from the collector,
-        // T0 = pi faces it.
-        const double T0 = j == 1 ? 0.0 : PI;
-        emit(T0, 0.0, 0.0, RHETP0, B0);
-        const double theta = T0 + ONE_THIRD * DTP;
-        if (members == 5) {
-          for (int i = 2; i <= 5; ++i) {
-            emit(theta, ((i - 2) * PI) * 0.5, AP * std::sin(theta), RHETP1, B1);
-          }
-        } else if (members == 9) {
-          for (double phi : {0.0, PI * 0.25, PI * 0.5, 0.75 * PI, PI, 1.25 * PI, 1.5 * PI,
-                             1.75 * PI}) {
-            emit(theta, phi, AP * std::sin(theta), RHETP1, B1);
-          }
-        }
-        continue;
-      }
-      const double TR = (j - 1) * DTP;
-      const double RCP = AP * std::sin(TR);
-      const std::int64_t NPHIP = band_ring_sites(RCP, lattice.DSP);
-      const double DPP = (PI + PI) / NPHIP;
-      // Neighbouring rings are staggered by a tenth of the site spacing.
-      const double PHI0P = j % 2 == 0 ? RING_STAGGER * DPP : -(RING_STAGGER * DPP);
-      const double DTH = ONE_THIRD * DTP;
-      const double DPH = ONE_THIRD * DPP;
-      for (std::int64_t s = 1; s <= NPHIP; ++s) {
-        double PS = (s - 1) * DPP + PHI0P;
-        if (PS > PI + PI) {
-          PS = (PI + PI) * (PS / (PI + PI) - lattice_integer_part(PS / (PI + PI)));
-        }
-        emit(TR, PS, RCP, RHETP0, B0);
-        for (int i = 2; i <= members; ++i) {
-          const double theta = TR + MEMBER_POLAR_STEP[i - 1] * DTH;
-          const double phi = PS + MEMBER_AZIMUTH_STEP[i - 1] * DPH;
-          emit(theta, phi, AP * std::sin(theta), RHETP1, B1);
-        }
+        emit_pole_cluster(writer, j == 1 ? 0.0 : PI, lattice.DTP, members, AP, sizes);
+      } else {
+        emit_band_ring(writer, j, lattice, members, AP, sizes);
       }
     }
   }

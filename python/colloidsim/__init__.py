@@ -13,7 +13,10 @@ from .readers import (
     ATTACHED_FATES,
     FAMILIES,
     FAMILY_OF_FATE,
+    FATE_TABLE,
     FATES,
+    RETAINED_FATES,
+    FateFacts,
     FluxFile,
     Run,
     RunFileError,
@@ -24,6 +27,7 @@ from .readers import (
 )
 
 __all__ = [
-    "ATTACHED_FATES", "FAMILIES", "FAMILY_OF_FATE", "FATES", "FluxFile", "Run", "RunFileError",
-    "Trajectory", "read_flux", "read_run", "read_trajectory", "summary",
+    "ATTACHED_FATES", "FAMILIES", "FAMILY_OF_FATE", "FATE_TABLE", "FATES", "FateFacts",
+    "FluxFile", "RETAINED_FATES", "Run", "RunFileError", "Trajectory", "read_flux", "read_run",
+    "read_trajectory", "summary",
 ]

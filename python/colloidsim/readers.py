@@ -18,15 +18,6 @@ from dataclasses import dataclass, field
 
 import numpy as np
 
-FATE_LEGEND = (
-    "ATTACHK1=EXIT,"
-    "ATTACHK2=ATTACHED-BY-PERFECT-SINK-OR-TORQUE,"
-    "ATTACHK3=REMAINING-UNRESOLVED-WHEN-SIMULATION-ENDS,"
-    "ATTACHK4=TORQUE-WITH-SLOW-MOTION,"
-    "ATTACHK5=IN-NEAR-SURFACE-WITH-SLOW-MOTION,"
-    "ATTACHK6=CRASHED"
-)
-
 # The columns of a flux row and of a trajectory row, as io/record_columns.h
 # has them: the title, the characters the column takes (its title, or its
 # field and the blanks after it) and the kind of its values.
@@ -55,18 +46,39 @@ FLUX_INTEGERS = {title.split("(", 1)[0] for title, _, kind in FLUX_COLUMNS if ki
 TRAJECTORY_TITLES = [title for title, _, _ in TRAJECTORY_COLUMNS]
 TRAJECTORY_INTEGERS = {title for title, _, kind in TRAJECTORY_COLUMNS if kind is int}
 
-# The fates and the family of files each goes to.
-FATES = {
-    1: "left the cell",
-    2: "attached: perfect sink or torque",
-    3: "unresolved at TTIME",
-    4: "torque with slow motion",
-    5: "near surface, slow motion",
-    6: "crashed below H0",
-}
+
+@dataclass(frozen=True)
+class FateFacts:
+    """One fate: its ATTACHK code, its word in the legend line of a flux file,
+    a few words for figures, the family of files it goes to and whether it
+    counts as attached or retained."""
+
+    code: int
+    name: str
+    description: str
+    family: str
+    attached: bool
+    retained: bool
+
+
+# The program's own fate table (simulation/fates.h), in the order of the codes.
+FATE_TABLE = (
+    FateFacts(1, "EXIT", "left the cell", "EX", False, False),
+    FateFacts(2, "ATTACHED-BY-PERFECT-SINK-OR-TORQUE", "attached: perfect sink or torque", "ATT",
+              True, True),
+    FateFacts(3, "REMAINING-UNRESOLVED-WHEN-SIMULATION-ENDS", "unresolved at TTIME", "REM",
+              False, False),
+    FateFacts(4, "TORQUE-WITH-SLOW-MOTION", "torque with slow motion", "ATT", True, True),
+    FateFacts(5, "IN-NEAR-SURFACE-WITH-SLOW-MOTION", "near surface, slow motion", "REM", False,
+              True),
+    FateFacts(6, "CRASHED", "crashed below H0", "ATT", True, True),
+)
+FATE_LEGEND = ",".join(f"ATTACHK{f.code}={f.name}" for f in FATE_TABLE)
+FATES = {f.code: f.description for f in FATE_TABLE}
 FAMILIES = ("EX", "ATT", "REM")
-FAMILY_OF_FATE = {1: "EX", 2: "ATT", 3: "REM", 4: "ATT", 5: "REM", 6: "ATT"}
-ATTACHED_FATES = (2, 4, 6)
+FAMILY_OF_FATE = {f.code: f.family for f in FATE_TABLE}
+ATTACHED_FATES = tuple(f.code for f in FATE_TABLE if f.attached)
+RETAINED_FATES = tuple(f.code for f in FATE_TABLE if f.retained)
 
 _REAL = r"-?0\.\d+(?:E[+-]\d\d|[+-]\d\d\d)|NaN|-?Infinity"
 _REAL_RE = re.compile(_REAL)

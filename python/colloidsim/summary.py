@@ -11,14 +11,13 @@ import math
 
 import numpy as np
 
-from .readers import ATTACHED_FATES
+from .readers import ATTACHED_FATES, RETAINED_FATES
 
 Z95 = 1.959963984540054  # standard normal quantile at 0.975
 # The program's constants: the nearest single-precision values, widened.
 PI = float(np.float32(3.1415927))
 G_ACCEL = float(np.float32(9.80665))  # m/s2
 FOUR_THIRDS = float(np.float32(1.3333334))
-RETAINED_FATES = (2, 4, 5, 6)
 
 
 def wilson(count, n):

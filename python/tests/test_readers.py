@@ -10,7 +10,8 @@ import subprocess
 import numpy as np
 import pytest
 
-from colloidsim import FAMILY_OF_FATE, RunFileError, read_flux, read_run, read_trajectory
+from colloidsim import (FAMILY_OF_FATE, FATE_TABLE, RunFileError, read_flux, read_run,
+                        read_trajectory)
 from colloidsim.readers import FLUX_COLUMNS, TRAJECTORY_COLUMNS
 
 EXPECTED = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
@@ -156,3 +157,23 @@ def test_column_tables_follow_the_files_the_program_writes(name, columns):
     assert [len(t) for t in titles[:-1]] == [width for _, width, _ in columns[:-1]]
     assert len(lines) > 1
     assert {len(row) for row in lines[1:]} == {sum(width for _, width, _ in columns)}
+
+
+def test_the_fate_table_agrees_with_the_program(examples, colloidsim):
+    # The legend line the program writes names every code with its word ...
+    with open(examples["favorable"] / "FLUXATT.OUT") as f:
+        legend = f.read().splitlines()[4]
+    entries = [entry.split("=", 1) for entry in legend.split(",")]
+    assert [(int(key[len("ATTACHK"):]), name) for key, name in entries] == \
+        [(f.code, f.name) for f in FATE_TABLE]
+    # ... and its summary counts the attached and retained fates as the table does.
+    for directory in examples.values():
+        summary = json.loads(subprocess.run([colloidsim, "summary", "--json", str(directory)],
+                                            check=True, capture_output=True, text=True).stdout)
+        count = {f.code: summary["fates"][str(f.code)]["count"] for f in FATE_TABLE}
+        for kind in ("attached", "retained"):
+            expected = sum(count[f.code] for f in FATE_TABLE if getattr(f, kind))
+            assert summary["efficiency"][kind]["count"] == expected, kind
+        for f in FATE_TABLE:
+            family = read_flux(directory / f"FLUX{f.family}.OUT").rows
+            assert np.count_nonzero(family["ATTACHK"] == f.code) == count[f.code]

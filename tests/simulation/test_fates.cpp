@@ -14,6 +14,7 @@
 #include "common/constants.h"
 #include "io/output_records.h"
 #include "io/parameter_file.h"
+#include "simulation/fates.h"
 #include "io/validation.h"
 #include "random/seeding.h"
 #include "simulation/run_context.h"
@@ -62,19 +63,19 @@ class Particle {
   // step moves it by.
   void place(double X, double Z, double VX, double VZ) {
     ParticleState& s = pr_->s;
-    s.X = X;
-    s.Y = 0;
-    s.Z = Z;
-    s.R = std::hypot(X, Z);
-    s.H = s.R - run_->p.AG - run_->p.AP;
-    s.VPX = VX;
-    s.VPY = 0;
-    s.VPZ = VZ;
+    s.motion.X = X;
+    s.motion.Y = 0;
+    s.motion.Z = Z;
+    s.motion.R = std::hypot(X, Z);
+    s.motion.H = s.motion.R - run_->p.AG - run_->p.AP;
+    s.motion.VPX = VX;
+    s.motion.VPY = 0;
+    s.motion.VPZ = VZ;
   }
 
   void step() { time_step(*run_, *pr_, nullptr); }
   void steps(int n) {
-    for (int k = 0; k < n && pr_->s.ATTACHK == 0; ++k) step();
+    for (int k = 0; k < n && pr_->s.bookkeeping.ATTACHK == Fate::Unresolved; ++k) step();
   }
   void to_fate() { run_to_fate(*run_, *pr_, nullptr); }
 
@@ -90,11 +91,11 @@ class Particle {
 // Normal-force balance of the rolling contact: the adhesive load FL (attractive
 // forces, drag, lift and gravity along the normal) against the repulsion FR.
 void normal_load(const ParticleState& s, double& FL, double& FR) {
-  FL = s.FVDW + s.FEDL + s.FGN + s.FLIFT + s.FDRGN;
-  if (s.FAB < 0) FL += s.FAB;
-  if (s.FSTE < 0) FL += s.FSTE;
+  FL = s.forces.FVDW + s.forces.FEDL + s.forces.FGN + s.forces.FLIFT + s.forces.FDRGN;
+  if (s.forces.FAB < 0) FL += s.forces.FAB;
+  if (s.forces.FSTE < 0) FL += s.forces.FSTE;
   FL = FL > 0 ? 0.0 : -FL;
-  FR = s.FBORN + (s.FAB >= 0 ? s.FAB : 0.0) + (s.FSTE >= 0 ? s.FSTE : 0.0);
+  FR = s.forces.FBORN + (s.forces.FAB >= 0 ? s.forces.FAB : 0.0) + (s.forces.FSTE >= 0 ? s.forces.FSTE : 0.0);
 }
 
 // One step from the front of the collector that lands the particle at the
@@ -113,21 +114,21 @@ TEST(Fates, OneStepIntoContactAndTheTimeLimit) {
     Torque torque;
     bool past_time_limit;  // the step also passes TTIME
     Band band;
-    std::int32_t ATTACHK;
+    Fate ATTACHK;
   };
   const Case cases[] = {
-      {"perfect sink", "0", 3e-10, FREE, false, CONTACT_ABOVE_H0, 2},
-      {"perfect sink below H0 is not a crash", "0", -1e-10, FREE, false, BELOW_H0, 2},
-      {"crash", "1", -1e-10, FREE, false, BELOW_H0, 6},
-      {"contact alone does not attach", "1", 3e-10, FREE, false, CONTACT_ABOVE_H0, 0},
-      {"held by torque", "1", 3e-10, HELD, false, CONTACT_ABOVE_H0, 2},
-      {"rolling with the flag set", "1", 3e-10, ROLLING_FLAGGED, false, CONTACT_ABOVE_H0, 0},
-      {"a crash stays a crash when held", "1", -1e-10, HELD, false, BELOW_H0, 6},
-      {"time limit over perfect sink", "0", 3e-10, FREE, true, CONTACT_ABOVE_H0, 3},
-      {"time limit over sink below H0", "0", -1e-10, FREE, true, BELOW_H0, 3},
-      {"time limit over crash", "1", -1e-10, FREE, true, BELOW_H0, 3},
-      {"time limit over torque", "1", 3e-10, HELD, true, CONTACT_ABOVE_H0, 3},
-      {"time limit alone", "1", 3e-10, FREE, true, CONTACT_ABOVE_H0, 3},
+      {"perfect sink", "0", 3e-10, FREE, false, CONTACT_ABOVE_H0, Fate::Attached},
+      {"perfect sink below H0 is not a crash", "0", -1e-10, FREE, false, BELOW_H0, Fate::Attached},
+      {"crash", "1", -1e-10, FREE, false, BELOW_H0, Fate::Crashed},
+      {"contact alone does not attach", "1", 3e-10, FREE, false, CONTACT_ABOVE_H0, Fate::Unresolved},
+      {"held by torque", "1", 3e-10, HELD, false, CONTACT_ABOVE_H0, Fate::Attached},
+      {"rolling with the flag set", "1", 3e-10, ROLLING_FLAGGED, false, CONTACT_ABOVE_H0, Fate::Unresolved},
+      {"a crash stays a crash when held", "1", -1e-10, HELD, false, BELOW_H0, Fate::Crashed},
+      {"time limit over perfect sink", "0", 3e-10, FREE, true, CONTACT_ABOVE_H0, Fate::UnresolvedAtEnd},
+      {"time limit over sink below H0", "0", -1e-10, FREE, true, BELOW_H0, Fate::UnresolvedAtEnd},
+      {"time limit over crash", "1", -1e-10, FREE, true, BELOW_H0, Fate::UnresolvedAtEnd},
+      {"time limit over torque", "1", 3e-10, HELD, true, CONTACT_ABOVE_H0, Fate::UnresolvedAtEnd},
+      {"time limit alone", "1", 3e-10, FREE, true, CONTACT_ABOVE_H0, Fate::UnresolvedAtEnd},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -136,21 +137,21 @@ TEST(Fates, OneStepIntoContactAndTheTimeLimit) {
     ParticleState& s = particle.s();
     const double contact = particle.p().AG + particle.p().AP;
     const double start_gap = 1e-8;
-    particle.place(0, contact + start_gap, 0, -(start_gap - c.target) / s.DT);
+    particle.place(0, contact + start_gap, 0, -(start_gap - c.target) / s.motion.DT);
     if (c.torque != FREE) {
-      s.TORQFLAG = 1;
-      s.UT = c.torque == HELD ? 0.0 : 1e-9;
+      s.motion.TORQFLAG = 1;
+      s.motion.UT = c.torque == HELD ? 0.0 : 1e-9;
     }
-    if (c.past_time_limit) s.PTIMEF = particle.p().TTIME - 0.5 * s.DT;
+    if (c.past_time_limit) s.bookkeeping.PTIMEF = particle.p().TTIME - 0.5 * s.motion.DT;
 
     particle.step();
-    EXPECT_EQ(s.ATTACHK, c.ATTACHK);
-    EXPECT_EQ(s.ISTEP, 1);
+    EXPECT_EQ(s.bookkeeping.ATTACHK, c.ATTACHK);
+    EXPECT_EQ(s.bookkeeping.ISTEP, 1);
     if (c.band == BELOW_H0) {
-      EXPECT_LT(s.H, H0);
+      EXPECT_LT(s.motion.H, H0);
     } else {
-      EXPECT_GE(s.H, H0);
-      EXPECT_LE(s.H, particle.c().HCUT);
+      EXPECT_GE(s.motion.H, H0);
+      EXPECT_LE(s.motion.H, particle.c().HCUT);
     }
   }
 }
@@ -165,12 +166,12 @@ TEST(Fates, CrossingTheCellBoundary) {
   struct Case {
     const char* CBGRAV;
     double theta_degrees;
-    std::int32_t ATTACHK;
+    Fate ATTACHK;
     bool put_back;
   };
   const Case cases[] = {
-      {"1", 120, 1, false}, {"2", 120, 1, false}, {"1", 60, 0, true}, {"2", 90, 0, true},
-      {"3", 120, 1, false}, {"4", 60, 1, false},  {"3", 5, 0, false},
+      {"1", 120, Fate::Exit, false}, {"2", 120, Fate::Exit, false}, {"1", 60, Fate::Unresolved, true}, {"2", 90, Fate::Unresolved, true},
+      {"3", 120, Fate::Exit, false}, {"4", 60, Fate::Exit, false},  {"3", 5, Fate::Unresolved, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("CBGRAV ") + c.CBGRAV + ", theta " + std::to_string(c.theta_degrees));
@@ -178,7 +179,7 @@ TEST(Fates, CrossingTheCellBoundary) {
     particle.inject();
     ParticleState& s = particle.s();
     // As if injected at the top of the cell.
-    s.ZINIT = particle.c().RB;
+    s.bookkeeping.ZINIT = particle.c().RB;
     const double theta = c.theta_degrees * (std::acos(-1.0) / 180.0);
     const double r = particle.c().RB - 1e-10;
     const double X = r * std::sin(theta), Z = r * std::cos(theta);
@@ -186,23 +187,23 @@ TEST(Fates, CrossingTheCellBoundary) {
     particle.place(X, Z, speed * std::sin(theta), speed * std::cos(theta));
 
     particle.step();
-    EXPECT_EQ(s.ATTACHK, c.ATTACHK);
+    EXPECT_EQ(s.bookkeeping.ATTACHK, c.ATTACHK);
     // R keeps the value of the move, outside the cell, even when put back.
-    EXPECT_GT(s.R, particle.c().RB);
+    EXPECT_GT(s.motion.R, particle.c().RB);
     if (c.put_back) {
-      EXPECT_EQ(s.X, X);
-      EXPECT_EQ(s.Y, 0.0);
-      EXPECT_EQ(s.Z, Z);
+      EXPECT_EQ(s.motion.X, X);
+      EXPECT_EQ(s.motion.Y, 0.0);
+      EXPECT_EQ(s.motion.Z, Z);
     } else {
-      EXPECT_GT(s.X * s.X + s.Z * s.Z, particle.c().RB * particle.c().RB);
+      EXPECT_GT(s.motion.X * s.motion.X + s.motion.Z * s.motion.Z, particle.c().RB * particle.c().RB);
     }
     if (c.put_back) {
       // Outside the cell the flow is the uniform approach flow, which takes
       // the particle back in; it goes on unresolved.
       particle.steps(20);
-      EXPECT_EQ(s.ATTACHK, 0);
-      EXPECT_LT(s.R, particle.c().RB);
-      EXPECT_LT(s.Z, Z);
+      EXPECT_EQ(s.bookkeeping.ATTACHK, Fate::Unresolved);
+      EXPECT_LT(s.motion.R, particle.c().RB);
+      EXPECT_LT(s.motion.Z, Z);
     }
   }
 }
@@ -217,24 +218,24 @@ TEST(Fates, TheFlowCarriesAParticleOutDownstream) {
   particle.place(r * std::sin(theta), r * std::cos(theta), 0, 0);
   particle.to_fate();
   const ParticleState& s = particle.s();
-  EXPECT_EQ(s.ATTACHK, 1);
-  EXPECT_GT(s.R, particle.c().RB);
-  EXPECT_LT(s.Z, 0.0);
-  EXPECT_GT(s.ISTEP, 10);
+  EXPECT_EQ(s.bookkeeping.ATTACHK, Fate::Exit);
+  EXPECT_GT(s.motion.R, particle.c().RB);
+  EXPECT_LT(s.motion.Z, 0.0);
+  EXPECT_GT(s.bookkeeping.ISTEP, 10);
 }
 
 TEST(Fates, TimeLimitEndsAnUnresolvedParticle) {
   Particle particle(Values{{"TTIME", "0.01"}});
   particle.inject();
-  const double DT = particle.s().DT;
+  const double DT = particle.s().motion.DT;
   particle.to_fate();
   const ParticleState& s = particle.s();
-  EXPECT_EQ(s.ATTACHK, 3);
-  EXPECT_EQ(s.REGIME, 1);
+  EXPECT_EQ(s.bookkeeping.ATTACHK, Fate::UnresolvedAtEnd);
+  EXPECT_EQ(s.motion.REGIME, 1);
   // The first step whose clock passes TTIME ends it.
-  EXPECT_GT(s.PTIMEF, 0.01);
-  EXPECT_LE(s.PTIMEF - DT, 0.01);
-  EXPECT_EQ(s.PTIMEF, s.ELAPSED);
+  EXPECT_GT(s.bookkeeping.PTIMEF, 0.01);
+  EXPECT_LE(s.bookkeeping.PTIMEF - DT, 0.01);
+  EXPECT_EQ(s.bookkeeping.PTIMEF, s.bookkeeping.ELAPSED);
 }
 
 // Restarted at rest on the front axis at the primary minimum. The contact
@@ -258,13 +259,13 @@ TEST(Fates, InContactHeldByTorqueOrSlowMotion) {
   {
     auto particle = settle({{"DFACTC", "0"}});
     const ParticleState& s = particle->s();
-    EXPECT_EQ(s.ATTACHK, 2);
-    EXPECT_EQ(s.UT, 0.0);
-    EXPECT_EQ(s.TORQFLAG, 1);
-    EXPECT_EQ(s.REGIME, 3);
-    EXPECT_LT(s.ISTEP, 100);
-    EXPECT_GT(s.H, H0);
-    EXPECT_LE(s.H, particle->c().HCUT);
+    EXPECT_EQ(s.bookkeeping.ATTACHK, Fate::Attached);
+    EXPECT_EQ(s.motion.UT, 0.0);
+    EXPECT_EQ(s.motion.TORQFLAG, 1);
+    EXPECT_EQ(s.motion.REGIME, 3);
+    EXPECT_LT(s.bookkeeping.ISTEP, 100);
+    EXPECT_GT(s.motion.H, H0);
+    EXPECT_LE(s.motion.H, particle->c().HCUT);
     double FL = 0, FR = 0;
     normal_load(s, FL, FR);
     EXPECT_GT(FR, 0.0);
@@ -274,16 +275,16 @@ TEST(Fates, InContactHeldByTorqueOrSlowMotion) {
   // motion off the particle sits until the time limit ...
   {
     auto particle = settle({{"DFACTC", "0"}, {"ASP2", "0"}});
-    EXPECT_EQ(particle->s().ATTACHK, 3);
-    EXPECT_EQ(particle->s().TORQFLAG, 0);
+    EXPECT_EQ(particle->s().bookkeeping.ATTACHK, Fate::UnresolvedAtEnd);
+    EXPECT_EQ(particle->s().motion.TORQFLAG, 0);
   }
   // ... and with it on, the contact window's first test (after more than
   // 1000 contact steps: the window opens on step 1 and counts 1001 on step
   // 1001) finds it still.
   {
     auto particle = settle({{"DFACTC", "0.1"}, {"ASP2", "0"}});
-    EXPECT_EQ(particle->s().ATTACHK, 4);
-    EXPECT_EQ(particle->s().ISTEP, 1001);
+    EXPECT_EQ(particle->s().bookkeeping.ATTACHK, Fate::TorqueSlowMotion);
+    EXPECT_EQ(particle->s().bookkeeping.ISTEP, 1001);
   }
 }
 
@@ -307,12 +308,12 @@ TEST(Fates, NearSurfaceSlowMotionAndTheRearStagnationPoint) {
     auto particle = near_surface(0, "0.1");
     particle->to_fate();
     const ParticleState& s = particle->s();
-    EXPECT_EQ(s.ATTACHK, 5);
-    EXPECT_EQ(s.REGIME, 2);
-    EXPECT_GT(s.H, 5 * particle->c().HCUT);
-    EXPECT_LE(s.H, HNS);
+    EXPECT_EQ(s.bookkeeping.ATTACHK, Fate::NearSurfaceSlowMotion);
+    EXPECT_EQ(s.motion.REGIME, 2);
+    EXPECT_GT(s.motion.H, 5 * particle->c().HCUT);
+    EXPECT_LE(s.motion.H, HNS);
     // Windows are tested after more than 1000 steps each.
-    EXPECT_GT(s.ISTEP, 1000);
+    EXPECT_GT(s.bookkeeping.ISTEP, 1000);
   }
   // With DFACTNS 0 no displacement counts as slow, but the rear stagnation
   // point ends the trajectory at the first test of the window ...
@@ -320,16 +321,16 @@ TEST(Fates, NearSurfaceSlowMotionAndTheRearStagnationPoint) {
     auto particle = near_surface(std::acos(-1.0), "0");
     particle->to_fate();
     const ParticleState& s = particle->s();
-    EXPECT_EQ(s.ATTACHK, 5);
-    EXPECT_EQ(s.ISTEP, 1001);
-    EXPECT_LE(std::fabs(s.Z + s.R), 0.5 * particle->p().AP);
+    EXPECT_EQ(s.bookkeeping.ATTACHK, Fate::NearSurfaceSlowMotion);
+    EXPECT_EQ(s.bookkeeping.ISTEP, 1001);
+    EXPECT_LE(std::fabs(s.motion.Z + s.motion.R), 0.5 * particle->p().AP);
   }
   // ... and the front one does not.
   {
     auto particle = near_surface(0, "0");
     particle->steps(1500);
-    EXPECT_EQ(particle->s().ATTACHK, 0);
-    EXPECT_EQ(particle->s().REGIME, 2);
+    EXPECT_EQ(particle->s().bookkeeping.ATTACHK, Fate::Unresolved);
+    EXPECT_EQ(particle->s().motion.REGIME, 2);
   }
 }
 
@@ -342,7 +343,8 @@ TEST(Fates, NearSurfaceSlowMotionCountsOnlyAboveFiveHCUT) {
   const Values force_free = {{"VSUP", "0"},    {"GRAVFACT", "0"}, {"A132", "0"},
                              {"ZETAPST", "0"}, {"ZETACST", "0"},  {"W132", "0"},
                              {"DFACTNS", "1"}, {"TTIME", "0.1"}};
-  const std::pair<double, std::int32_t> cases[] = {{3 * H0, 0}, {6 * H0, 5}};
+  const std::pair<double, Fate> cases[] = {{3 * H0, Fate::Unresolved},
+                                           {6 * H0, Fate::NearSurfaceSlowMotion}};
   for (const auto& [gap, ATTACHK] : cases) {
     SCOPED_TRACE(gap);
     Particle particle(force_free);
@@ -351,9 +353,9 @@ TEST(Fates, NearSurfaceSlowMotionCountsOnlyAboveFiveHCUT) {
     particle.place(0, particle.p().AG + particle.p().AP + gap, 0, 0);
     particle.steps(1001);
     const ParticleState& s = particle.s();
-    EXPECT_EQ(s.ATTACHK, ATTACHK);
-    EXPECT_EQ(s.ISTEP, 1001);
-    EXPECT_TRUE(testing::RelNear(s.H, gap, 1e-9));
+    EXPECT_EQ(s.bookkeeping.ATTACHK, ATTACHK);
+    EXPECT_EQ(s.bookkeeping.ISTEP, 1001);
+    EXPECT_TRUE(testing::RelNear(s.motion.H, gap, 1e-9));
   }
 }
 
@@ -364,24 +366,30 @@ TEST(Fates, NearSurfaceSlowMotionCountsOnlyAboveFiveHCUT) {
 TEST(NonFiniteState, TheStepThatMovesToANonFinitePositionNamesTheFirstCause) {
   constexpr double INF = std::numeric_limits<double>::infinity();
   const double NaN = std::nan("");
-  using Quantity = double ParticleState::*;
+  using Quantity = double& (*)(ParticleState&);
+  const Quantity VPX = [](ParticleState& s) -> double& { return s.motion.VPX; };
+  const Quantity VPY = [](ParticleState& s) -> double& { return s.motion.VPY; };
+  const Quantity VPZ = [](ParticleState& s) -> double& { return s.motion.VPZ; };
+  const Quantity X = [](ParticleState& s) -> double& { return s.motion.X; };
+  const Quantity Y = [](ParticleState& s) -> double& { return s.motion.Y; };
+  const Quantity RZOI = [](ParticleState& s) -> double& { return s.motion.RZOI; };
+  const Quantity FEDL = [](ParticleState& s) -> double& { return s.forces.FEDL; };
+  const Quantity FVDW = [](ParticleState& s) -> double& { return s.forces.FVDW; };
   struct Case {
     std::vector<std::pair<Quantity, double>> made;
     const char* named;
   };
-  const Case cases[] = {
-      {{{&ParticleState::VPX, NaN}}, "VPX"},
-      {{{&ParticleState::VPZ, NaN}, {&ParticleState::FEDL, INF}}, "FEDL"},
-      {{{&ParticleState::VPY, INF}, {&ParticleState::FVDW, NaN}, {&ParticleState::RZOI, NaN}},
-       "RZOI"},
-      {{{&ParticleState::X, -INF}}, "X"},
-      {{{&ParticleState::Y, 1e200}}, "R"}};
+  const Case cases[] = {{{{VPX, NaN}}, "VPX"},
+                        {{{VPZ, NaN}, {FEDL, INF}}, "FEDL"},
+                        {{{VPY, INF}, {FVDW, NaN}, {RZOI, NaN}}, "RZOI"},
+                        {{{X, -INF}}, "X"},
+                        {{{Y, 1e200}}, "R"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.named);
     Particle particle({});
     particle.inject();
     particle.step();  // a finite step passes
-    for (const auto& [quantity, value] : c.made) particle.s().*quantity = value;
+    for (const auto& [quantity, value] : c.made) quantity(particle.s()) = value;
     try {
       particle.step();
       ADD_FAILURE() << "no stop";
@@ -393,6 +401,31 @@ TEST(NonFiniteState, TheStepThatMovesToANonFinitePositionNamesTheFirstCause) {
   }
 }
 
+// The fate table in the order of the codes, against the sets the flux files
+// and the efficiencies use: EX {1}, ATT {2, 4, 6}, REM {3, 5}; attached
+// {2, 4, 6}; retained {2, 4, 5, 6}.
+TEST(Fates, TheTableHoldsEachCodeOnceWithItsFamilyAndCounts) {
+  const char* const families = "XARARA";  // by code 1..6
+  const char* const attached = "-y-y-y";
+  const char* const retained = "-y-yyy";
+  for (std::size_t k = 0; k < FATES.size(); ++k) {
+    const FateFacts& f = FATES[k];
+    const std::int32_t code = static_cast<std::int32_t>(k) + 1;
+    SCOPED_TRACE(code);
+    EXPECT_EQ(code_of(f.fate), code);
+    EXPECT_EQ(&facts_of(f.fate), &f);
+    EXPECT_EQ(std::string(f.legend).substr(0, 9), "ATTACHK" + std::to_string(code) + "=");
+    const FluxFamily family = families[k] == 'X' ? FluxFamily::EX
+                              : families[k] == 'A' ? FluxFamily::ATT
+                                                   : FluxFamily::REM;
+    EXPECT_EQ(f.family, family);
+    EXPECT_EQ(f.attached, attached[k] == 'y');
+    EXPECT_EQ(f.retained, retained[k] == 'y');
+  }
+  EXPECT_FALSE(is_fate_code(0));
+  EXPECT_FALSE(is_fate_code(7));
+}
+
 // The visit counts and the mean gap's step count went negative past 2^31 - 1
 // with 32 bits; a flux row writes them in full, widening the I15 field.
 TEST(Counters, CountPastTheOld32BitLimit) {
@@ -400,21 +433,21 @@ TEST(Counters, CountPastTheOld32BitLimit) {
   Particle particle({});
   particle.inject();
   ParticleState& s = particle.s();
-  s.NHAVE = LIMIT;
-  s.H_SUM = static_cast<double>(LIMIT) * s.H;
-  s.NSVISIT = LIMIT;
-  s.FRICVISIT = LIMIT;
-  const double H = s.H;
+  s.bookkeeping.NHAVE = LIMIT;
+  s.bookkeeping.H_SUM = static_cast<double>(LIMIT) * s.motion.H;
+  s.bookkeeping.NSVISIT = LIMIT;
+  s.bookkeeping.FRICVISIT = LIMIT;
+  const double H = s.motion.H;
   particle.step();  // in the bulk: the mean gap counts one more step
-  EXPECT_EQ(s.NHAVE, LIMIT + 1);
-  EXPECT_TRUE(testing::RelNear(s.HAVE, H, 1e-9));
+  EXPECT_EQ(s.bookkeeping.NHAVE, LIMIT + 1);
+  EXPECT_TRUE(testing::RelNear(s.bookkeeping.HAVE, H, 1e-9));
   const double AG = particle.p().AG, AP = particle.p().AP;
   particle.place(0, AG + AP + 1e-7, 0, 0);
   particle.step();  // into the near-surface band
-  EXPECT_EQ(s.NSVISIT, LIMIT + 1);
+  EXPECT_EQ(s.bookkeeping.NSVISIT, LIMIT + 1);
   particle.place(0, AG + AP + 3e-10, 0, 0);
   particle.step();  // into contact
-  EXPECT_EQ(s.FRICVISIT, LIMIT + 1);
+  EXPECT_EQ(s.bookkeeping.FRICVISIT, LIMIT + 1);
   std::string row;
   append_flux_record(row, flux_record(s));
   EXPECT_EQ(row.substr(359, 40), "     2147483648     " "     2147483648     ");

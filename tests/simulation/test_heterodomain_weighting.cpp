@@ -49,24 +49,31 @@ RunContext example_run(Change change) {
   return prepare_run(p, std::uint64_t{1});
 }
 
+// The colloidal forces of a whole state: the heterodomain kinds go to its
+// bookkeeping.
+void colloidal_forces(const RunContext& run, ParticleState& s, HeterodomainWeighting& het,
+                      bool lay_out) {
+  colloidsim::colloidal_forces(run, s.motion, s.forces, s.bookkeeping.HETTYPE, het, lay_out);
+}
+
 // Particle at gap H over the collector surface point of polar angle theta and
 // azimuth phi; smooth surfaces, no contact.
 ParticleState state_at(const RunContext& run, double theta, double phi, double H, std::int32_t REGIME) {
   ParticleState s;
   const double distance = (run.p.AG + run.p.AP) + H;
-  s.X = distance * std::sin(theta) * std::cos(phi);
-  s.Y = distance * std::sin(theta) * std::sin(phi);
-  s.Z = distance * std::cos(theta);
-  s.R = std::sqrt(s.X * s.X + s.Y * s.Y + s.Z * s.Z);
-  s.H = (s.R - run.p.AG) - run.p.AP;
-  s.ENX = s.X / s.R;
-  s.ENY = s.Y / s.R;
-  s.ENZ = s.Z / s.R;
-  s.REGIME = REGIME;
-  s.ISTEP = 2;
-  s.RZOI = run.free_zones.RZOI;
-  s.NASP = run.free_zones.NASP;
-  s.NASPAB = run.free_zones.NASPAB;
+  s.motion.X = distance * std::sin(theta) * std::cos(phi);
+  s.motion.Y = distance * std::sin(theta) * std::sin(phi);
+  s.motion.Z = distance * std::cos(theta);
+  s.motion.R = std::sqrt(s.motion.X * s.motion.X + s.motion.Y * s.motion.Y + s.motion.Z * s.motion.Z);
+  s.motion.H = (s.motion.R - run.p.AG) - run.p.AP;
+  s.motion.ENX = s.motion.X / s.motion.R;
+  s.motion.ENY = s.motion.Y / s.motion.R;
+  s.motion.ENZ = s.motion.Z / s.motion.R;
+  s.motion.REGIME = REGIME;
+  s.bookkeeping.ISTEP = 2;
+  s.motion.RZOI = run.free_zones.RZOI;
+  s.motion.NASP = run.free_zones.NASP;
+  s.motion.NASPAB = run.free_zones.NASPAB;
   return s;
 }
 
@@ -82,7 +89,7 @@ double F(const RunContext& run, const ParticleState& s, double ZETAC, double ZET
   const RunParameters& p = run.p;
   double FEDL = 0;
   FORCEEDL(run.c.KAPPA, KB, run.c.ERE0, p.T, p.ZI, E_CHARGE, ZETAC, ZETAP, p.AG, p.AP, p.ASP,
-           s.NASP, p.RMODE, s.H, PI, FEDL);
+           s.motion.NASP, p.RMODE, s.motion.H, PI, FEDL);
   return FEDL;
 }
 
@@ -136,12 +143,12 @@ TEST(HeterodomainWeighting, BaseForceWhereverTheWeightingIsOff) {
     });
     HeterodomainWeighting het;
     ParticleState s = state_over_pole(run, 0.0, 0.0, c.H, c.REGIME);
-    s.HETTYPE = 3;
+    s.bookkeeping.HETTYPE = 3;
     colloidal_forces(run, s, het, true);
-    EXPECT_EQ(s.AFRACT, -1.0) << c.name;
-    EXPECT_TRUE(same_bits(s.FEDL, F(run, s, run.p.ZETACST, run.p.ZETAPST)))
-        << c.name << ": " << s.FEDL << " against " << F(run, s, run.p.ZETACST, run.p.ZETAPST);
-    EXPECT_EQ(s.HETTYPE, 3) << c.name;
+    EXPECT_EQ(s.forces.AFRACT, -1.0) << c.name;
+    EXPECT_TRUE(same_bits(s.forces.FEDL, F(run, s, run.p.ZETACST, run.p.ZETAPST)))
+        << c.name << ": " << s.forces.FEDL << " against " << F(run, s, run.p.ZETACST, run.p.ZETAPST);
+    EXPECT_EQ(s.bookkeeping.HETTYPE, 3) << c.name;
   }
 }
 
@@ -155,7 +162,7 @@ TEST(HeterodomainWeighting, ParticleHeterodomainsAloneOverTheCollectorBase) {
   } positions[] = {{0.4, 1.0, 2e-8}, {2.0, 4.0, 1e-9}, {0.0, 0.0, 1.5e-7}, {3.1, 5.5, 6e-10}};
   for (const auto& at : positions) {
     ParticleState s = state_at(run, at.theta, at.phi, at.H, 2);
-    s.HETTYPE = 0;
+    s.bookkeeping.HETTYPE = 0;
     colloidal_forces(run, s, het, false);
     std::int32_t HETTYPE = 0;
     const ZoiWeights w = het.weights(run, HETTYPE);
@@ -164,12 +171,12 @@ TEST(HeterodomainWeighting, ParticleHeterodomainsAloneOverTheCollectorBase) {
     EXPECT_EQ(w.W_PC, 0.0);
     EXPECT_TRUE(same_bits(w.AFRACT, w.W_P));
     EXPECT_TRUE(same_bits(w.W_0, 1.0 - w.W_P));
-    EXPECT_TRUE(same_bits(s.AFRACT, w.W_P));
-    EXPECT_EQ(s.HETTYPE, 0);
+    EXPECT_TRUE(same_bits(s.forces.AFRACT, w.W_P));
+    EXPECT_EQ(s.bookkeeping.HETTYPE, 0);
     const RunParameters& p = run.p;
     const double expected = w.W_P * round_sp(F(run, s, p.ZETACST, p.ZETAHETP)) +
                             w.W_0 * round_sp(F(run, s, p.ZETACST, p.ZETAPST));
-    EXPECT_TRUE(same_bits(s.FEDL, expected)) << s.FEDL << " against " << expected;
+    EXPECT_TRUE(same_bits(s.forces.FEDL, expected)) << s.forces.FEDL << " against " << expected;
 
     // The projected circles are disjoint, so W_P is their overlap with the
     // zone over its area. 1e-6: the model's lens takes arc cosines of
@@ -200,11 +207,11 @@ TEST(HeterodomainWeighting, NothingInTheZoneKeepsTheBaseForceAndHettype) {
                                      state_at(run, 400.55 * DTHETA, 4.321, 1e-9, 3)};
   for (ParticleState s : positions) {
     HeterodomainWeighting het;
-    s.HETTYPE = 4;
+    s.bookkeeping.HETTYPE = 4;
     colloidal_forces(run, s, het, true);
-    EXPECT_EQ(s.AFRACT, 0.0) << "at Z = " << s.Z;
-    EXPECT_TRUE(same_bits(s.FEDL, F(run, s, run.p.ZETACST, run.p.ZETAPST)));
-    EXPECT_EQ(s.HETTYPE, 4);
+    EXPECT_EQ(s.forces.AFRACT, 0.0) << "at Z = " << s.motion.Z;
+    EXPECT_TRUE(same_bits(s.forces.FEDL, F(run, s, run.p.ZETACST, run.p.ZETAPST)));
+    EXPECT_EQ(s.bookkeeping.HETTYPE, 4);
   }
 }
 
@@ -226,8 +233,8 @@ TEST(HeterodomainWeighting, BaseZetaPotentialsOfUnlikeSignSwitchHeterodomainsOff
     for (std::int32_t REGIME : {2, 3}) {
       ParticleState s = state_over_pole(run, 1e-8, 0.0, REGIME == 2 ? 2e-8 : 4e-10, REGIME);
       colloidal_forces(run, s, het, REGIME == 2);
-      EXPECT_EQ(s.AFRACT, -1.0) << c.ZETACST;
-      EXPECT_TRUE(same_bits(s.FEDL, F(run, s, c.ZETACST, c.ZETAPST))) << c.ZETACST;
+      EXPECT_EQ(s.forces.AFRACT, -1.0) << c.ZETACST;
+      EXPECT_TRUE(same_bits(s.forces.FEDL, F(run, s, c.ZETACST, c.ZETAPST))) << c.ZETACST;
       EXPECT_EQ(het.NPRO(), 0) << "particle heterodomains laid out";
     }
   }
@@ -262,9 +269,9 @@ TEST(HeterodomainWeighting, CollectorHeterodomainCoversAKnownPartOfTheZone) {
     EXPECT_EQ(w.W_P, 0.0);
     EXPECT_EQ(w.W_PC, 0.0);
     EXPECT_TRUE(same_bits(w.AFRACT, w.W_C));
-    EXPECT_TRUE(same_bits(s.AFRACT, w.W_C));
-    EXPECT_EQ(s.HETTYPE, 1);
-    EXPECT_TRUE(same_bits(s.FEDL, weighted_by_hand(run, s, w.W_P, w.W_C, w.W_PC, w.W_0)))
+    EXPECT_TRUE(same_bits(s.forces.AFRACT, w.W_C));
+    EXPECT_EQ(s.bookkeeping.HETTYPE, 1);
+    EXPECT_TRUE(same_bits(s.forces.FEDL, weighted_by_hand(run, s, w.W_P, w.W_C, w.W_PC, w.W_0)))
         << "d = " << c.d;
   }
   // Fully inside the positive disc the particle (negative) is attracted by
@@ -272,8 +279,8 @@ TEST(HeterodomainWeighting, CollectorHeterodomainCoversAKnownPartOfTheZone) {
   HeterodomainWeighting het;
   ParticleState s = state_over_pole(run, 0.0, 0.0, 2e-8);
   colloidal_forces(run, s, het, true);
-  EXPECT_EQ(s.FEDL, round_sp(F(run, s, run.p.ZETAHET, run.p.ZETAPST)));
-  EXPECT_LT(s.FEDL, 0.0);
+  EXPECT_EQ(s.forces.FEDL, round_sp(F(run, s, run.p.ZETAHET, run.p.ZETAPST)));
+  EXPECT_LT(s.forces.FEDL, 0.0);
   EXPECT_GT(F(run, s, run.p.ZETACST, run.p.ZETAPST), 0.0);
 }
 
@@ -341,7 +348,7 @@ TEST(HeterodomainType, ClassesFromRealWeightings) {
     HeterodomainWeighting het;
     ParticleState s = state_over_pole(run, c.d, c.phi, 2e-8);
     colloidal_forces(run, s, het, true);
-    EXPECT_EQ(s.HETTYPE, c.expected) << "HETMODE " << c.HETMODE << ", d = " << c.d;
+    EXPECT_EQ(s.bookkeeping.HETTYPE, c.expected) << "HETMODE " << c.HETMODE << ", d = " << c.d;
   }
 }
 
@@ -350,22 +357,22 @@ TEST(HeterodomainType, ResetAtTheStartOfEveryParticle) {
   RunContext run = example_run([](RunParameters& p) { p.SCOVP = 0; });
   auto pr = std::make_unique<ParticleRun>();
   seed_from_option(pr->stream, 11, 1);
-  pr->s.HETTYPE = 1;
+  pr->s.bookkeeping.HETTYPE = 1;
   start_particle(run, *pr, 1, nullptr);
-  EXPECT_EQ(pr->s.HETTYPE, 0);
+  EXPECT_EQ(pr->s.bookkeeping.HETTYPE, 0);
 
   const ParticleState over = state_over_pole(run, 4.41e-7, 0.0, 4e-10, 3);
   RestartRecord record;
-  record.XINIT = over.X;
-  record.YINIT = over.Y;
-  record.ZINIT = over.Z;
-  record.RINIT = over.R;
-  record.HINIT = over.H;
-  record.RINJ = std::hypot(over.X, over.Y);
-  pr->s.HETTYPE = 1;
+  record.XINIT = over.motion.X;
+  record.YINIT = over.motion.Y;
+  record.ZINIT = over.motion.Z;
+  record.RINIT = over.motion.R;
+  record.HINIT = over.motion.H;
+  record.RINJ = std::hypot(over.motion.X, over.motion.Y);
+  pr->s.bookkeeping.HETTYPE = 1;
   start_particle(run, *pr, 2, &record);
-  EXPECT_EQ(pr->s.REGIME, 3);
-  EXPECT_EQ(pr->s.HETTYPE, 2);
+  EXPECT_EQ(pr->s.motion.REGIME, 3);
+  EXPECT_EQ(pr->s.bookkeeping.HETTYPE, 2);
 }
 
 TEST(HeterodomainWeighting, RealisedParticleCoverageReplacesTheRequestedOne) {
@@ -419,19 +426,19 @@ TEST(HeterodomainWeighting, ParticleLayoutAtTheStart) {
   RunContext run = example_run([](RunParameters&) {});
   HeterodomainWeighting het;
   ParticleState start = state_at(run, 0.1, 2.0, 4e-5, 1);
-  het.follow_particle(run, start, true);
+  het.follow_particle(run, start.motion, true);
   const std::int32_t NPRO = het.NPRO();
   EXPECT_GT(NPRO, 0);
   EXPECT_EQ(het.MPRO_T().size(), 3 * static_cast<std::size_t>(NPRO));
   ParticleState later = state_at(run, 0.2, 2.1, 1e-8, 2);
-  het.follow_particle(run, later, false);
+  het.follow_particle(run, later.motion, false);
   EXPECT_EQ(het.NPRO(), NPRO);
   EXPECT_EQ(het.MPRO_T().size(), 3 * static_cast<std::size_t>(NPRO));
 
   // Without particle heterodomains one all-zero row stands for them.
   RunContext bare = example_run([](RunParameters& p) { p.SCOVP = 0; });
   HeterodomainWeighting bare_het;
-  bare_het.follow_particle(bare, start, true);
+  bare_het.follow_particle(bare, start.motion, true);
   EXPECT_EQ(bare_het.NPRO(), 1);
   EXPECT_EQ(bare_het.MPRO_T(), std::vector<double>(3, 0.0));
 }
@@ -444,13 +451,13 @@ TEST(HeterodomainWeighting, AzimuthStaysFiniteOverTheXzPlane) {
   while (!(round_sp(X) < X)) X = std::nextafter(X, 1.0);
   for (double sign : {1.0, -1.0}) {
     ParticleState s = state_at(run, 0.0, 0.0, 1e-8, 2);
-    s.X = sign * X;
-    s.Z = 1e-6;
-    s.R = std::hypot(s.X, s.Z);
-    s.ENX = s.X / s.R;
-    s.ENZ = s.Z / s.R;
+    s.motion.X = sign * X;
+    s.motion.Z = 1e-6;
+    s.motion.R = std::hypot(s.motion.X, s.motion.Z);
+    s.motion.ENX = s.motion.X / s.motion.R;
+    s.motion.ENZ = s.motion.Z / s.motion.R;
     HeterodomainWeighting het;
-    het.follow_particle(run, s, true);
+    het.follow_particle(run, s.motion, true);
     EXPECT_EQ(het.PHI(), sign > 0 ? 0.0 : std::acos(-1.0));
     std::int32_t HETTYPE = 0;
     const ZoiWeights w = het.weights(run, HETTYPE);
@@ -470,10 +477,10 @@ LocalCluster local_cluster(const RunContext& run, const ParticleState& s) {
   const RunParameters& p = run.p;
   const RunConstants& c = run.c;
   LocalCluster l;
-  l.XG = c.XM0 + s.ENX * p.AG;
-  l.YG = c.YM0 + s.ENY * p.AG;
-  l.ZG = c.ZM0 + s.ENZ * p.AG;
-  const double dx = s.X - c.XM0, dy = s.Y - c.YM0, dz = s.Z - c.ZM0;
+  l.XG = c.XM0 + s.motion.ENX * p.AG;
+  l.YG = c.YM0 + s.motion.ENY * p.AG;
+  l.ZG = c.ZM0 + s.motion.ENZ * p.AG;
+  const double dx = s.motion.X - c.XM0, dy = s.motion.Y - c.YM0, dz = s.motion.Z - c.ZM0;
   l.THETA = std::acos(dz / std::sqrt(dx * dx + dy * dy + dz * dz));
   const double rho = round_sp(std::sqrt(dx * dx + dy * dy));
   if (rho != 0) {
@@ -483,7 +490,7 @@ LocalCluster local_cluster(const RunContext& run, const ParticleState& s) {
   }
   if (p.SCOV > 0) {
     HetTable XHET{}, YHET{}, ZHET{}, RHET{};
-    HETTRACK(s.X, s.Y, s.Z, c.XM0, c.YM0, c.ZM0, p.AG, s.RZOI, p.HETMODE, p.SCOV, p.RHET0, p.RHET1,
+    HETTRACK(s.motion.X, s.motion.Y, s.motion.Z, c.XM0, c.YM0, c.ZM0, p.AG, s.motion.RZOI, p.HETMODE, p.SCOV, p.RHET0, p.RHET1,
              p.RHET2, XHET, YHET, ZHET, RHET);
     HETC_TRANSFORMATION(l.XG, l.YG, l.ZG, XHET, YHET, ZHET, RHET, p.HETMODE, l.THETA, l.PHI,
                         l.XHET_T, l.YHET_T, l.ZHET_T, l.RHET_T);
@@ -525,7 +532,7 @@ struct FullComputation {
     const RunConstants& c = run.c;
     const LocalCluster l = local_cluster(run, s);
     std::vector<double> MPRO_T(3 * static_cast<std::size_t>(NPRO));
-    MPRO_TRANSFORMATION(s.X, s.Y, s.Z, l.XG, l.YG, l.ZG, l.THETA, l.PHI, NPRO, MPRO, MPRO_T);
+    MPRO_TRANSFORMATION(s.motion.X, s.motion.Y, s.motion.Z, l.XG, l.YG, l.ZG, l.THETA, l.PHI, NPRO, MPRO, MPRO_T);
 
     Result r;
     double AF_PZ = 0, AF_ZH = 0, AF_PZH = 0, AF_Z = 0;
@@ -585,14 +592,14 @@ Vec normalised(Vec v) {
 ParticleState state_along(const RunContext& run, Vec n, double H) {
   ParticleState s = state_at(run, 0, 0, H, 2);
   const double distance = (run.p.AG + run.p.AP) + H;
-  s.X = distance * n.x;
-  s.Y = distance * n.y;
-  s.Z = distance * n.z;
-  s.R = std::sqrt(s.X * s.X + s.Y * s.Y + s.Z * s.Z);
-  s.H = (s.R - run.p.AG) - run.p.AP;
-  s.ENX = s.X / s.R;
-  s.ENY = s.Y / s.R;
-  s.ENZ = s.Z / s.R;
+  s.motion.X = distance * n.x;
+  s.motion.Y = distance * n.y;
+  s.motion.Z = distance * n.z;
+  s.motion.R = std::sqrt(s.motion.X * s.motion.X + s.motion.Y * s.motion.Y + s.motion.Z * s.motion.Z);
+  s.motion.H = (s.motion.R - run.p.AG) - run.p.AP;
+  s.motion.ENX = s.motion.X / s.motion.R;
+  s.motion.ENY = s.motion.Y / s.motion.R;
+  s.motion.ENZ = s.motion.Z / s.motion.R;
   return s;
 }
 
@@ -727,7 +734,7 @@ TEST(HeterodomainWeighting, EveryShortcutMatchesTheFullComputationBitForBit) {
     HeterodomainWeighting het;
     ParticleState start = state_at(run, 1.0, 1.0, 3e-8, 2);
     colloidal_forces(run, start, het, true);
-    const FullComputation full(requested, run.c, start.H);
+    const FullComputation full(requested, run.c, start.motion.H);
     ASSERT_EQ(het.NPRO(), full.NPRO);
 
     Positions random(run, 20240611u + static_cast<unsigned>(config.HETMODE));
@@ -757,7 +764,7 @@ TEST(HeterodomainWeighting, EveryShortcutMatchesTheFullComputationBitForBit) {
     for (std::size_t n = 0; n < positions.size(); ++n) {
       ParticleState& s = positions[n];
       const std::int32_t HETTYPE = static_cast<std::int32_t>(random.uniform() * 7);
-      s.HETTYPE = HETTYPE;
+      s.bookkeeping.HETTYPE = HETTYPE;
       colloidal_forces(run, s, het, false);
       std::int32_t weights_HETTYPE = HETTYPE;
       const ZoiWeights w = het.weights(run, weights_HETTYPE);
@@ -766,15 +773,15 @@ TEST(HeterodomainWeighting, EveryShortcutMatchesTheFullComputationBitForBit) {
       const bool same = same_bits(w.W_P, r.W_P) && same_bits(w.W_C, r.W_C) &&
                         same_bits(w.W_PC, r.W_PC) && same_bits(w.W_0, r.W_0) &&
                         same_bits(w.AFRACT, r.AFRACT) && weights_HETTYPE == r.HETTYPE &&
-                        same_bits(s.AFRACT, r.AFRACT) && same_bits(s.FEDL, r.FEDL) &&
-                        s.HETTYPE == r.HETTYPE;
+                        same_bits(s.forces.AFRACT, r.AFRACT) && same_bits(s.forces.FEDL, r.FEDL) &&
+                        s.bookkeeping.HETTYPE == r.HETTYPE;
       if (!same && ++mismatches <= 3) {
-        ADD_FAILURE() << label << ", position " << n << " (" << s.X << ", " << s.Y << ", " << s.Z
+        ADD_FAILURE() << label << ", position " << n << " (" << s.motion.X << ", " << s.motion.Y << ", " << s.motion.Z
                       << "), HETTYPE from " << HETTYPE << ":\n  W_P " << w.W_P << " / " << r.W_P
                       << "\n  W_C " << w.W_C << " / " << r.W_C << "\n  W_PC " << w.W_PC << " / "
                       << r.W_PC << "\n  W_0 " << w.W_0 << " / " << r.W_0 << "\n  AFRACT "
-                      << w.AFRACT << ", " << s.AFRACT << " / " << r.AFRACT << "\n  FEDL " << s.FEDL
-                      << " / " << r.FEDL << "\n  HETTYPE " << weights_HETTYPE << ", " << s.HETTYPE
+                      << w.AFRACT << ", " << s.forces.AFRACT << " / " << r.AFRACT << "\n  FEDL " << s.forces.FEDL
+                      << " / " << r.FEDL << "\n  HETTYPE " << weights_HETTYPE << ", " << s.bookkeeping.HETTYPE
                       << " / " << r.HETTYPE;
       }
       if (r.W_C > 0) ++touched;

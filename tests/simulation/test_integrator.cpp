@@ -41,18 +41,18 @@ void place(const RunContext& run, ParticleRun& pr, double X, double Y, double Z,
   seed_from_option(pr.stream, static_cast<std::int64_t>(seed), 1);
   start_particle(run, pr, 1, nullptr);
   ParticleState& s = pr.s;
-  s.X = X;
-  s.Y = Y;
-  s.Z = Z;
-  s.R = std::sqrt(X * X + Y * Y + Z * Z);
-  s.H = (s.R - run.p.AG) - run.p.AP;
-  s.ENX = X / s.R;
-  s.ENY = Y / s.R;
-  s.ENZ = Z / s.R;
-  s.VPX = s.VPY = s.VPZ = 0;
-  s.UT = s.OMEGA = 0;
-  s.REGIME = s.H > HNS ? 1 : 2;
-  s.DT = (s.REGIME == 1 ? run.p.MULTB : run.p.MULTNS) * run.c.DTMRT;
+  s.motion.X = X;
+  s.motion.Y = Y;
+  s.motion.Z = Z;
+  s.motion.R = std::sqrt(X * X + Y * Y + Z * Z);
+  s.motion.H = (s.motion.R - run.p.AG) - run.p.AP;
+  s.motion.ENX = X / s.motion.R;
+  s.motion.ENY = Y / s.motion.R;
+  s.motion.ENZ = Z / s.motion.R;
+  s.motion.VPX = s.motion.VPY = s.motion.VPZ = 0;
+  s.motion.UT = s.motion.OMEGA = 0;
+  s.motion.REGIME = s.motion.H > HNS ? 1 : 2;
+  s.motion.DT = (s.motion.REGIME == 1 ? run.p.MULTB : run.p.MULTNS) * run.c.DTMRT;
 }
 
 TEST(Integrator, WithoutOtherForcesAParticleFollowsTheFluid) {
@@ -63,19 +63,19 @@ TEST(Integrator, WithoutOtherForcesAParticleFollowsTheFluid) {
   place(run, *pr, 1.2e-4, 0.5e-4, 2.4e-4);
   for (int n = 0; n < 200; ++n) {
     time_step(run, *pr, nullptr);
-    ASSERT_EQ(pr->s.ATTACHK, 0);
+    ASSERT_EQ(pr->s.bookkeeping.ATTACHK, Fate::Unresolved);
     if (n < 3) continue;  // the start from rest relaxes within a few steps
     const ParticleState& s = pr->s;
     double vx = 0, vy = 0, vz = 0;
-    HAPPELFF(s.X, s.Y, s.Z, p.AG, p.B, run.c.K1, run.c.K2, run.c.K3, run.c.K4, vx, vy, vz);
+    HAPPELFF(s.motion.X, s.motion.Y, s.motion.Z, p.AG, p.B, run.c.K1, run.c.K2, run.c.K3, run.c.K4, vx, vy, vz);
     vx *= p.VSUP;
     vy *= p.VSUP;
     vz *= p.VSUP;
     const double speed = std::sqrt(vx * vx + vy * vy + vz * vz);
     // The velocity lags the fluid by one step of its change along the path and
     // the wall corrections differ from 1 by about 1e-3 at 400 radii.
-    const double lag = std::sqrt((s.VPX - vx) * (s.VPX - vx) + (s.VPY - vy) * (s.VPY - vy) +
-                                 (s.VPZ - vz) * (s.VPZ - vz));
+    const double lag = std::sqrt((s.motion.VPX - vx) * (s.motion.VPX - vx) + (s.motion.VPY - vy) * (s.motion.VPY - vy) +
+                                 (s.motion.VPZ - vz) * (s.motion.VPZ - vz));
     EXPECT_LT(lag, 3e-3 * speed) << n;
   }
 }
@@ -93,11 +93,11 @@ TEST(Integrator, InAQuiescentFluidAParticleSettlesAtTheStokesVelocity) {
   // Stokes: v = 2 a^2 (rho_p - rho_w) g / (9 mu), g and the constants as
   // decimals; the single-precision constants differ by about 1e-7.
   const double stokes = 2 * p.AP * p.AP * (p.RHOP - p.RHOW) * 9.80665 / (9 * p.VISC);
-  EXPECT_EQ(pr->s.VPX, 0.0);
-  EXPECT_EQ(pr->s.VPY, 0.0);
+  EXPECT_EQ(pr->s.motion.VPX, 0.0);
+  EXPECT_EQ(pr->s.motion.VPY, 0.0);
   // Far from the wall FUN1 = 1 - 0.399 exp(-0.1487 h/a) is 1 to about 1e-13.
   for (int n = 0; n < 5; ++n) {
-    EXPECT_TRUE(RelNear(-pr->s.VPZ, stokes, 1e-6));
+    EXPECT_TRUE(RelNear(-pr->s.motion.VPZ, stokes, 1e-6));
     time_step(run, *pr, nullptr);
   }
 }
@@ -138,15 +138,15 @@ TEST(Integrator, FreeBrownianMotionSpreadsAs2DtPerAxis) {
   for (int k = 1; k <= particles; ++k) {
     place(run, *pr, 0.0, 0.0, Z0, k);
     for (int n = 0; n < steps; ++n) time_step(run, *pr, nullptr);
-    ASSERT_EQ(pr->s.ATTACHK, 0);
-    const double dx = pr->s.X, dy = pr->s.Y, dz = pr->s.Z - Z0;
+    ASSERT_EQ(pr->s.bookkeeping.ATTACHK, Fate::Unresolved);
+    const double dx = pr->s.motion.X, dy = pr->s.motion.Y, dz = pr->s.motion.Z - Z0;
     sum_x += dx * dx;
     sum_y += dy * dy;
     sum_z += dz * dz;
     sum_xz += dx * dz;
     // The first step moves with the start velocity, 0: the particle diffuses
     // over the steps after it.
-    t = pr->s.ELAPSED - pr->s.DT;
+    t = pr->s.bookkeeping.ELAPSED - pr->s.motion.DT;
   }
   // Each displacement is a sum of 20 nearly Gaussian steps, so the variance
   // of its square is about 2 (2 D t)^2: the relative standard error of each
@@ -171,12 +171,12 @@ TEST(Integrator, NoAdhesionAndNoBornRepulsionGiveNoDeformationRatherThanNaN) {
   ASSERT_EQ(run.c.DEFMAX, 0.0);
   auto pr = std::make_unique<ParticleRun>();
   place(run, *pr, 0.0, 0.0, p.AG + p.AP + 5e-9);
-  for (int n = 0; n < 100 && pr->s.ATTACHK == 0; ++n) {
+  for (int n = 0; n < 100 && pr->s.bookkeeping.ATTACHK == Fate::Unresolved; ++n) {
     time_step(run, *pr, nullptr);
-    ASSERT_FALSE(std::isnan(pr->s.H)) << n;
-    EXPECT_EQ(pr->s.DEF, 0.0);
+    ASSERT_FALSE(std::isnan(pr->s.motion.H)) << n;
+    EXPECT_EQ(pr->s.motion.DEF, 0.0);
   }
-  EXPECT_EQ(pr->s.ATTACHK, 2);  // the perfect sink of the example
+  EXPECT_EQ(pr->s.bookkeeping.ATTACHK, Fate::Attached);  // the perfect sink of the example
 }
 
 // The fluid velocity takes the step's centre distance R instead of its own
@@ -192,15 +192,15 @@ TEST(Integrator, TheStepsCentreDistanceIsTheFieldsOwn) {
   for (std::int32_t IPART = 1; IPART <= 3; ++IPART) {
     seed_from_option(pr->stream, 1, IPART);
     start_particle(run, *pr, IPART, nullptr);
-    for (int n = 0; n < 20000 && pr->s.ATTACHK == 0; ++n) {
+    for (int n = 0; n < 20000 && pr->s.bookkeeping.ATTACHK == Fate::Unresolved; ++n) {
       time_step(run, *pr, nullptr);
       const ParticleState& s = pr->s;
-      if (!(s.R <= run.c.RB)) continue;
+      if (!(s.motion.R <= run.c.RB)) continue;
       ++inside;
-      ASSERT_EQ(s.R, std::sqrt(s.X * s.X + s.Y * s.Y + s.Z * s.Z)) << IPART << " " << n;
+      ASSERT_EQ(s.motion.R, std::sqrt(s.motion.X * s.motion.X + s.motion.Y * s.motion.Y + s.motion.Z * s.motion.Z)) << IPART << " " << n;
       double u[3], v[3];
-      fluid_velocity(run, s.X, s.Y, s.Z, s.R, u[0], u[1], u[2]);
-      HAPPELFF(s.X, s.Y, s.Z, p.AG, p.B, run.c.K1, run.c.K2, run.c.K3, run.c.K4, v[0], v[1], v[2]);
+      fluid_velocity(run, s.motion.X, s.motion.Y, s.motion.Z, s.motion.R, u[0], u[1], u[2]);
+      HAPPELFF(s.motion.X, s.motion.Y, s.motion.Z, p.AG, p.B, run.c.K1, run.c.K2, run.c.K3, run.c.K4, v[0], v[1], v[2]);
       for (int k = 0; k < 3; ++k) ASSERT_EQ(u[k], p.VSUP * v[k]);
     }
   }

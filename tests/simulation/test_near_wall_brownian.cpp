@@ -59,7 +59,7 @@ RunParameters secondary_minimum() {
 void place(const RunContext& run, ParticleRun& pr, double H, std::int32_t IPART) {
   seed_from_option(pr.stream, 7, IPART);
   start_particle(run, pr, IPART, nullptr);
-  ParticleState& s = pr.s;
+  ParticleMotion& s = pr.s.motion;
   s.X = s.Y = 0;
   s.Z = (run.p.AG + run.p.AP) + H;
   s.R = s.Z;
@@ -105,13 +105,15 @@ Profile energy_profile(const RunContext& run, double LOW, double HIGH) {
   profile.LOW = LOW;
   const std::size_t n = static_cast<std::size_t>(std::llround((HIGH - LOW) / Profile::STEP)) + 1;
   profile.E.assign(n, 0.0);
-  ParticleState s;
+  ParticleMotion s;
+  ForceBreakdown f;
+  std::int32_t HETTYPE = 0;
   s.REGIME = 2;
   HeterodomainWeighting het;
   const auto force = [&](double H) {
     s.H = H;
-    colloidal_forces(run, s, het, false);
-    return s.FCOLL;
+    colloidal_forces(run, s, f, HETTYPE, het, false);
+    return f.FCOLL;
   };
   const double kT = thermal_energy(run.p);
   double upper = force(profile.gap(n - 1));
@@ -146,14 +148,14 @@ TEST(NearWallBrownian, FreeDiffusionHasTheHinderedDiffusivities) {
     for (int k = 1; k <= particles; ++k) {
       place(run, *pr, H, k);
       for (int n = 0; n < steps; ++n) time_step(run, *pr, nullptr);
-      ASSERT_EQ(pr->s.ATTACHK, 0);
-      const double dz = pr->s.H - H;
-      sum_x2 += pr->s.X * pr->s.X;
-      sum_y2 += pr->s.Y * pr->s.Y;
+      ASSERT_EQ(pr->s.bookkeeping.ATTACHK, Fate::Unresolved);
+      const double dz = pr->s.motion.H - H;
+      sum_x2 += pr->s.motion.X * pr->s.motion.X;
+      sum_y2 += pr->s.motion.Y * pr->s.motion.Y;
       sum_z += dz;
       sum_z2 += dz * dz;
       // The first step moves with the start velocity, 0.
-      t = pr->s.ELAPSED - pr->s.DT;
+      t = pr->s.bookkeeping.ELAPSED - pr->s.motion.DT;
     }
     const double n = particles;
     // The variance about the mean: the hindered model's drift moves the
@@ -237,8 +239,8 @@ TEST(NearWallBrownian, TheSecondaryMinimumHoldsBoltzmannsDistribution) {
     for (int k = 1; k <= particles; ++k) {
       place(run, *pr, profile.gap(m), k);
       for (int n = 0; n < steps; ++n) time_step(run, *pr, nullptr);
-      ASSERT_EQ(pr->s.ATTACHK, 0);
-      if (pr->s.H >= profile.gap(low) && pr->s.H <= profile.gap(high)) inside.push_back(pr->s.H);
+      ASSERT_EQ(pr->s.bookkeeping.ATTACHK, Fate::Unresolved);
+      if (pr->s.motion.H >= profile.gap(low) && pr->s.motion.H <= profile.gap(high)) inside.push_back(pr->s.motion.H);
     }
     std::sort(inside.begin(), inside.end());
     // Kolmogorov-Smirnov distance of the sample to the window's Boltzmann
@@ -312,9 +314,9 @@ TEST(NearWallBrownian, EscapeFromTheSecondaryMinimumTakesTheDiffusionTime) {
     int reached = 0;
     while (reached < 3) {
       time_step(run, *pr, nullptr);
-      ASSERT_EQ(pr->s.ATTACHK, 0);
-      while (reached < 3 && pr->s.H >= exit_gap[reached]) {
-        const double t = pr->s.ELAPSED;
+      ASSERT_EQ(pr->s.bookkeeping.ATTACHK, Fate::Unresolved);
+      while (reached < 3 && pr->s.motion.H >= exit_gap[reached]) {
+        const double t = pr->s.bookkeeping.ELAPSED;
         sum[reached] += t;
         sum2[reached] += t * t;
         ++reached;
@@ -338,7 +340,7 @@ TEST(NearWallBrownian, EscapeFromTheSecondaryMinimumTakesTheDiffusionTime) {
     double highest = 0;
     for (int n = 0; n < steps; ++n) {
       time_step(bulk, *pr, nullptr);
-      highest = std::max(highest, pr->s.H);
+      highest = std::max(highest, pr->s.motion.H);
     }
     EXPECT_LT(highest, exit_gap[0]) << k;
   }
