@@ -7,10 +7,13 @@
 #include <utility>
 
 #include "common/input_error.h"
+#include "driver/run_guard.h"
 #include "io/file_names.h"
 #include "io/output_file.h"
 #include "io/output_records.h"
 #include "io/run_files.h"
+#include "io/run_lock.h"
+#include "io/run_record.h"
 
 namespace colloidsim {
 
@@ -157,6 +160,9 @@ int run_merge_command(const std::vector<std::string>& args, const std::filesyste
     }
     const bool allow_missing = !a.flags.empty();
     const std::filesystem::path dir = workdir / a.directory;
+    // Alone in the directory: no block may be writing its files meanwhile.
+    const RunLock lock = RunLock::directory(dir, a.directory);
+    nlohmann::ordered_json record = merge_record(dir, a.directory, args);
     const RunFiles run = read_run_files(dir, RunFileChoice::Numbered);
     const Ranges missing = missing_ranges(run);
     if (!run.problems.empty() || (!missing.empty() && !allow_missing)) {
@@ -185,6 +191,11 @@ int run_merge_command(const std::vector<std::string>& args, const std::filesyste
       files[f]->write(text);
     }
     for (auto& file : files) file->commit();
+    record["NPART"] = run.NPART;
+    record["particles_written"] = run.finished();
+    record["status"] = "complete";
+    record["end"] = utc_time_now();
+    write_run_record(dir, RUN_RECORD_NAME, record);
     if (!missing.empty()) {
       err << "colloidsim merge: merged " << run.finished() << " of " << run.NPART
           << " particles; missing: " << ranges_text(missing, ", ") << "\n";

@@ -12,6 +12,7 @@
 #include "common/input_error.h"
 #include "driver/command_line.h"
 #include "driver/resume.h"
+#include "driver/run_guard.h"
 #include "driver/run.h"
 #include "driver/merge_command.h"
 #include "driver/summary_command.h"
@@ -92,7 +93,9 @@ int run_command(const std::vector<std::string>& args, const std::filesystem::pat
       }
     }
     validate_parameters(file);
-    const RunContext run = prepare(file, cl.seed);
+    RunGuard guard(workdir, args, file.parameters, FIRST, LAST, cl.resume);
+    const RunContext run = prepare(file, guard.seed(cl.seed, err));
+    guard.check_options(run);
     std::vector<RestartRecord> restart;
     if (run.p.ATTMODE == -1) {
       const std::int32_t count = run.p.CLUSTER == 1 ? 1 : run.p.NPART;
@@ -137,6 +140,8 @@ int run_command(const std::vector<std::string>& args, const std::filesystem::pat
                                           earlier);
       bar->start();
     }
+    request.before_first_file = [&] { guard.begin(run, request.threads, request.first, request.last); };
+    request.written = guard.written();
     try {
       run_particles(run, request, workdir, out, bar.get());
     } catch (...) {
@@ -144,6 +149,7 @@ int run_command(const std::vector<std::string>& args, const std::filesystem::pat
       throw;
     }
     if (bar) bar->stop();
+    guard.end();
     return 0;
   } catch (const NonFiniteState& e) {
     // The particle's values would be no result: none of its rows is

@@ -132,7 +132,10 @@ void for_each_particle(std::int32_t first, std::int32_t last, int threads,
 void check_run_files(const RunRequest& request, const std::filesystem::path& workdir) {
   check_output_directory(workdir);
   if (!request.numbered) {
-    for (const char* name : FLUX_FILE_NAMES) check_output_name(workdir, name);
+    for (const char* name : FLUX_FILE_NAMES) {
+      check_output_name(workdir, name);
+      if (!request.append) CompleteFile::check_names(workdir, name);
+    }
   }
   for (std::int64_t k = request.first; k <= request.last; ++k) {
     const auto J = static_cast<std::int32_t>(k);
@@ -165,14 +168,31 @@ std::string flux_head(const RunContext& run) {
 void run_particles(const RunContext& run, const RunRequest& request,
                    const std::filesystem::path& workdir, std::ostream& console, ProgressBar* bar) {
   check_run_files(request, workdir);
+  if (request.before_first_file) request.before_first_file();
   std::unique_ptr<OutputFile> flux[3];
-  if (!request.numbered) {
-    const auto mode = request.append ? OutputFile::Mode::APPEND : OutputFile::Mode::REPLACE;
-    for (int f = 0; f < 3; ++f) flux[f] = std::make_unique<OutputFile>(workdir, FLUX_FILE_NAMES[f], mode);
-    if (!request.append) {
-      const std::string head = flux_head(run);
-      for (auto& file : flux) file->write(head);
+  if (request.append) {
+    for (int f = 0; f < 3; ++f) {
+      flux[f] = std::make_unique<OutputFile>(workdir, FLUX_FILE_NAMES[f], OutputFile::Mode::APPEND);
     }
+  } else if (!request.numbered) {
+    // The flux files of an earlier run are replaced only once all three new
+    // ones exist with their heads: each is made under its temporary name and
+    // renamed in, and the rows then go straight into the renamed file.
+    const std::string head = flux_head(run);
+    try {
+      for (int f = 0; f < 3; ++f) {
+        flux[f] = std::make_unique<OutputFile>(
+            workdir, CompleteFile::temporary_name(FLUX_FILE_NAMES[f]), OutputFile::Mode::REPLACE);
+        flux[f]->write(head);
+      }
+    } catch (...) {
+      for (auto& file : flux) {
+        std::error_code ignored;
+        if (file) std::filesystem::remove(workdir / file->name(), ignored);
+      }
+      throw;
+    }
+    for (int f = 0; f < 3; ++f) flux[f]->rename(FLUX_FILE_NAMES[f]);
   }
   OrderedOutput ordered(request.first, request.numbered ? nullptr : &console,
                         {flux[0].get(), flux[1].get(), flux[2].get()});
@@ -204,6 +224,7 @@ void run_particles(const RunContext& run, const RunRequest& request,
     }
     for (auto& file : files.trajectory) file->commit();
     ordered.finish(J, lines.rest(), family, row);
+    if (request.written) ++*request.written;
     if (bar) bar->finished(family);
   });
   for (auto& file : flux) {

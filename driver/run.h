@@ -2,8 +2,10 @@
 // by side on several threads.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <vector>
 
@@ -25,6 +27,11 @@ struct RunRequest {
   int threads = 1;
   // ATTMODE = -1: the restart records, record k at index k - 1.
   const std::vector<RestartRecord>* restart = nullptr;
+  // When given, counts the particles whose files are written.
+  std::atomic<std::int64_t>* written = nullptr;
+  // When given, called once every file of the run is checked, before the
+  // first is made.
+  std::function<void()> before_first_file;
 };
 
 // Simulates the requested particles, up to request.threads at a time, writing

@@ -1,6 +1,7 @@
 #include "driver/summary_command.h"
 
 #include "common/input_error.h"
+#include "driver/run_guard.h"
 #include "io/run_files.h"
 #include "io/run_summary.h"
 
@@ -10,6 +11,14 @@ namespace {
 
 // Problems listed in the message; the rest are counted.
 constexpr std::size_t LISTED_PROBLEMS = 20;
+
+// The seed and options of the run's record as one more key of the JSON
+// object ("run_record", null for a run without a record).
+void append_record_json(std::string& text, const std::filesystem::path& dir) {
+  const std::size_t end = text.rfind("\n}");
+  if (end == std::string::npos) return;
+  text.insert(end, ",\n  \"run_record\": " + record_summary(dir).dump());
+}
 
 }  // namespace
 
@@ -89,8 +98,10 @@ int run_summary_command(const std::vector<std::string>& args, const std::filesys
     const RunSummary summary = summarize(run, shown);
     if (json) {
       append_summary_json(text, summary);
+      append_record_json(text, workdir / shown);
     } else {
       append_summary_text(text, summary);
+      text += record_line(workdir / shown);
     }
     out << text;
     out.flush();

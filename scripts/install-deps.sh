@@ -8,6 +8,8 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev
+  # the run record: JSON, and the sha256 of the inputs
+  nlohmann-json3-dev libssl-dev
   python3 python3-numpy python3-matplotlib python3-pytest
   # the job-array test on a real single-node Slurm cluster
   slurm-wlm munge
