@@ -93,6 +93,7 @@ int run_command(const std::vector<std::string>& args, const std::filesystem::pat
       }
     }
     validate_parameters(file);
+    for (const std::string& w : input_warnings(file)) err << "colloidsim: warning: " << w << "\n";
     RunGuard guard(workdir, args, file.parameters, FIRST, LAST, cl.resume);
     const RunContext run = prepare(file, guard.seed(cl.seed, err));
     guard.check_options(run);
