@@ -284,7 +284,9 @@ void ListReader::read(std::initializer_list<ListItem> items) {
   for (const ListItem& item : items) {
     if (repeat_left == 0) {
       const Token token = next_token();
-      if (token.type == Token::Type::End && past_group(token)) throw group_error(token);
+      if (token.type == Token::Type::End && !group_.empty() && consumed > 0) {
+        throw group_error(token);
+      }
       if (token.type == Token::Type::End) {
         if (within_line_ && line_ < line_count()) {
           throw InputError(name_, token.line, std::string(item.name), "the end of the line",
@@ -337,7 +339,8 @@ void ListReader::read(std::initializer_list<ListItem> items) {
     std::string_view rest = lines_[static_cast<std::size_t>(line_)].substr(column_);
     while (!rest.empty() && (is_blank(rest.front()) || rest.front() == ',')) rest.remove_prefix(1);
     while (!rest.empty() && is_blank(rest.back())) rest.remove_suffix(1);
-    if (!rest.empty() || repeat_left > 0) {
+    // A slash after the last value ends the group on purpose.
+    if ((!rest.empty() && rest.front() != '/') || (rest.empty() && repeat_left > 0)) {
       const std::string& last = std::string((items.end() - 1)->name);
       warnings_.push_back(
           name_ + ", line " + std::to_string(line_ + 1) + ": " + std::string(group_) +
