@@ -263,9 +263,39 @@ void ListReader::read(std::span<const ListItem> items) {
   std::size_t repeat_left = 0;
   Token repeated{Token::Type::Null, {}, 0};
   ValueOrigin where;
+  // For the messages of a group: the items given a value (or a null) so far
+  // and the lines they stood on.
+  std::size_t consumed = 0;
+  int first_line = 0, last_line = 0;
+  bool slash = false;
+  const auto group_error = [&](const Token& token) {
+    std::string names;
+    for (const ListItem& i : items) names += (names.empty() ? "" : ", ") + std::string(i.name);
+    std::string found = std::string(group_) + " with " + std::to_string(consumed) +
+                        (consumed == 1 ? " value" : " values") +
+                        (first_line == last_line ? " on line " + std::to_string(first_line)
+                                                 : " on lines " + std::to_string(first_line) +
+                                                       "-" + std::to_string(last_line));
+    found += ", then " + (token.type == Token::Type::End
+                              ? end_text()
+                              : quoted_value(token.text) + " on line " + std::to_string(token.line));
+    const ListItem& missing = *(items.begin() + consumed);
+    return InputError(name_, first_line, "", found,
+                      "its " + std::to_string(items.size()) + " values " + names +
+                          " on one line (the value of " + std::string(missing.name) +
+                          " is missing)");
+  };
+  // A group's read that fails on a later line than its last value has run
+  // into what follows the group.
+  const auto past_group = [&](const Token& token) {
+    return !group_.empty() && consumed > 0 && token.line > last_line;
+  };
   for (const ListItem& item : items) {
     if (repeat_left == 0) {
       const Token token = next_token();
+      if (token.type == Token::Type::End && !group_.empty() && consumed > 0) {
+        throw group_error(token);
+      }
       if (token.type == Token::Type::End) {
         if (within_line_ && line_ < line_count()) {
           throw InputError(name_, token.line, std::string(item.name), "the end of the line",
@@ -274,7 +304,21 @@ void ListReader::read(std::span<const ListItem> items) {
         throw InputError(name_, line_count() + 1, std::string(item.name), end_text(),
                          expected_for(item.kind));
       }
-      if (token.type == Token::Type::Slash) break;
+      if (token.type == Token::Type::Slash) {
+        slash = true;
+        break;
+      }
+      if (token.type == Token::Type::Value && past_group(token)) {
+        // A value that cannot be the item's is the next group's title.
+        std::int32_t i = 0;
+        double d = 0;
+        const bool fits = item.kind == ListItem::Kind::Integer ? parse_integer(token.text, i)
+                          : item.kind == ListItem::Kind::Real  ? parse_real(token.text, d)
+                                                               : true;
+        if (!fits && token.text.find('*') == std::string_view::npos) throw group_error(token);
+      }
+      if (consumed == 0) first_line = token.line;
+      last_line = token.line;
       repeated = token;
       repeat_left = 1;
       where = {token.line, {}, token.column, token.text.size(), 1, 0};
@@ -296,16 +340,43 @@ void ListReader::read(std::span<const ListItem> items) {
     }
     --repeat_left;
     where.copy = where.repeat - 1 - static_cast<std::int32_t>(repeat_left);
+    ++consumed;
     if (repeated.type == Token::Type::Value) {
       assign(item, repeated, where);
     } else if (keep_origins_) {
       origins_[std::string(item.name)] = where;
     }
   }
+  if (!group_.empty() && !slash && line_ < line_count()) {
+    std::string_view rest = lines_[static_cast<std::size_t>(line_)].substr(column_);
+    while (!rest.empty() && (is_blank(rest.front()) || rest.front() == ',')) rest.remove_prefix(1);
+    while (!rest.empty() && is_blank(rest.back())) rest.remove_suffix(1);
+    // A slash after the last value ends the group on purpose.
+    if ((!rest.empty() && rest.front() != '/') || (rest.empty() && repeat_left > 0)) {
+      const std::string& last = std::string((items.end() - 1)->name);
+      warnings_.push_back(
+          name_ + ", line " + std::to_string(line_ + 1) + ": " + std::string(group_) +
+          " ends with its last value, " + last + "; the rest of the line" +
+          (rest.empty() ? " (" + std::to_string(repeat_left) + " more repeated values)"
+                        : ", " + quoted_value(rest) + ",") +
+          " is ignored");
+    }
+  }
   // The rest of the line after the last value (or the slash) is skipped.
   if (line_ < line_count()) ++line_;
   column_ = 0;
   after_value_ = false;
+}
+
+void ListReader::read_group(std::string_view group, std::span<const ListItem> items) {
+  group_ = group;
+  try {
+    read(items);
+  } catch (...) {
+    group_ = {};
+    throw;
+  }
+  group_ = {};
 }
 
 void ListReader::read_within_line(std::initializer_list<ListItem> items) {

@@ -83,6 +83,17 @@ class ListReader {
   void read_within_line(std::initializer_list<ListItem> items);
   void read_within_line(std::span<const ListItem> items);
 
+  // The read of one group of a parameter file, named group ("group 2"): its
+  // values belong on one line. A read that goes on to later lines and fails
+  // there says so: the group, the values found and their line, what stopped
+  // it and the names expected. Values left on the group's last line after
+  // its last item are ignored, as by read(), with a warning (warnings()).
+  void read_group(std::string_view group, std::span<const ListItem> items);
+  void read_group(std::string_view group, std::initializer_list<ListItem> items) {
+    read_group(group, std::span<const ListItem>(items.begin(), items.size()));
+  }
+  const std::vector<std::string>& warnings() const { return warnings_; }
+
   // A formatted read without items whose format holds `advances` record
   // advances: consumes the current line and `advances` more.
   void skip_lines(int count, std::string_view context);
@@ -122,6 +133,8 @@ class ListReader {
   bool within_line_ = false;  // a line end ends the read
   std::size_t cut_at_ = 0;   // the text is the first cut_at_ bytes of a longer file (0: whole)
   std::map<std::string, ValueOrigin, std::less<>> origins_;
+  std::string_view group_;  // the group of a read_group, empty otherwise
+  std::vector<std::string> warnings_;
 };
 
 // Parsers shared with the command line; they return false for text that is

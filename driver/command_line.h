@@ -33,7 +33,7 @@ struct CommandLine {
   bool resume = false;                  // --resume: continue a stopped all-particles run
   bool quiet = false;                   // --quiet: no progress bar
   bool no_trajectories = false;         // --no-trajectories: no trajectory files
-  std::string brownian = "bulk";        // --brownian bulk|hindered: near-wall Brownian model
+  std::string brownian;                 // --brownian bulk|hindered; empty: not given (bulk)
   std::vector<std::string> positional;  // one-particle mode: particle count, particle number
 };
 
@@ -43,6 +43,7 @@ struct CommandContext {
   std::ostream& out;
   std::ostream& err;
   bool err_is_terminal = false;
+  std::vector<std::string> args;  // the command line after the program name, for the run record
 };
 
 // Declares the options of one command on its CLI::App, keeping for each what

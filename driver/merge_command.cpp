@@ -7,10 +7,13 @@
 #include <utility>
 
 #include "common/input_error.h"
+#include "driver/run_guard.h"
 #include "io/file_names.h"
 #include "io/output_file.h"
 #include "io/output_records.h"
 #include "analysis/run_files.h"
+#include "io/run_lock.h"
+#include "io/run_record.h"
 
 namespace colloidsim {
 
@@ -125,6 +128,11 @@ int run_merge_command(const MergeArguments& a, const CommandContext& context) {
     const std::string shown = directory_argument(a.positional, "merge");
     const bool allow_missing = a.allow_missing;
     const std::filesystem::path dir = context.workdir / shown;
+    // Alone in the directory: no block may be writing its files meanwhile.
+    const RunLock lock = RunLock::directory(dir, shown);
+    std::vector<std::string> args = {"merge", shown};
+    if (allow_missing) args.push_back("--allow-missing");
+    nlohmann::ordered_json record = merge_record(dir, shown, args);
     const RunFiles run = read_run_files(dir, RunFileChoice::Numbered);
     const Ranges missing = missing_ranges(run);
     if (!run.problems.empty() || (!missing.empty() && !allow_missing)) {
@@ -153,6 +161,11 @@ int run_merge_command(const MergeArguments& a, const CommandContext& context) {
       files[f]->write(text);
     }
     for (auto& file : files) file->commit();
+    record["NPART"] = run.NPART;
+    record["particles_written"] = run.finished();
+    record["status"] = "complete";
+    record["end"] = utc_time_now();
+    write_run_record(dir, RUN_RECORD_NAME, record);
     if (!missing.empty()) {
       err << "colloidsim merge: merged " << run.finished() << " of " << run.NPART
           << " particles; missing: " << ranges_text(missing, ", ") << "\n";

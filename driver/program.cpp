@@ -13,6 +13,7 @@
 #include "driver/command_line.h"
 #include "driver/resume.h"
 #include "driver/run.h"
+#include "driver/run_guard.h"
 #include "driver/profile_command.h"
 #include "driver/run_setup.h"
 #include "driver/set_command.h"
@@ -134,8 +135,13 @@ int run_particles_command(const CommandLine& cl, const CommandContext& context) 
   std::int32_t FIRST = 1, LAST = 1;
   read_particles(file, cl, FIRST, LAST);
   validate_parameters(file);
-  const RunContext run = prepare_checked_run(
-      file, cl.seed, cl.brownian == "hindered" ? BrownianModel::hindered : BrownianModel::bulk);
+  for (const std::string& w : input_warnings(file)) {
+    context.err << "colloidsim: warning: " << w << "\n";
+  }
+  RunGuard guard(context.workdir, context.args, file.parameters, FIRST, LAST, cl.resume);
+  const RunContext run = prepare_checked_run(file, guard.seed(cl.seed, context.err),
+                                             guard.brownian(cl.brownian, context.err));
+  guard.check_options(run);
   const std::vector<RestartRecord> restart = read_restart(run, context.workdir);
 
   RunRequest request;
@@ -156,7 +162,12 @@ int run_particles_command(const CommandLine& cl, const CommandContext& context) 
       return 0;
     }
   }
+  request.before_first_file = [&] {
+    guard.begin(run, request.threads, request.first, request.last);
+  };
+  request.written = guard.written();
   run_with_progress(run, request, cl, earlier, context);
+  guard.end();
   return 0;
 }
 
@@ -199,7 +210,7 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
                 std::ostream& out, std::ostream& err, bool err_is_terminal) {
   int status = 1;
   try {
-    status = run_command(args, CommandContext{workdir, out, err, err_is_terminal});
+    status = run_command(args, CommandContext{workdir, out, err, err_is_terminal, args});
   } catch (const std::bad_alloc&) {
     err << "colloidsim: out of memory\n";
   } catch (const std::exception& e) {

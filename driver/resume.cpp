@@ -128,12 +128,26 @@ ResumePoint prepare_resume(const RunContext& run, const std::filesystem::path& w
   point.completed = static_cast<std::int32_t>(total);
 
   // Every check passed: now the files may change.
+  // A file is continued in place only when it is a regular file with no
+  // other link; a link is replaced by a copy of its whole rows, so that the
+  // file it points to is never written.
   for (int f = 0; f < 3; ++f) {
     const std::filesystem::path path = workdir / FLUX_FILE_NAMES[f];
-    if (files[f].head_partial) {
-      OutputFile(workdir, FLUX_FILE_NAMES[f], OutputFile::Mode::REPLACE).write(head);
+    if (files[f].head_partial || !is_private_file(path)) {
+      std::string text = head;
+      if (!files[f].head_partial) {
+        std::ifstream in(path, std::ios::binary);
+        text.resize(static_cast<std::size_t>(files[f].whole));
+        if (!in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+          throw InputError(FLUX_FILE_NAMES[f], "cannot read the file of the stopped run");
+        }
+      }
+      CompleteFile copy(workdir, FLUX_FILE_NAMES[f]);
+      copy.write(text);
+      copy.commit();
     } else if (files[f].whole < files[f].size) {
-      std::filesystem::resize_file(path, files[f].whole);
+      OutputFile(workdir, FLUX_FILE_NAMES[f], OutputFile::Mode::APPEND)
+          .truncate(static_cast<std::int64_t>(files[f].whole));
     }
   }
   return point;

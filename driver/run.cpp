@@ -135,7 +135,10 @@ void for_each_task(std::int64_t count, int threads, std::atomic<bool>& stop, std
 void check_run_files(const RunRequest& request, const std::filesystem::path& workdir) {
   check_output_directory(workdir);
   if (!request.numbered) {
-    for (const char* name : FLUX_FILE_NAMES) check_output_name(workdir, name);
+    for (const char* name : FLUX_FILE_NAMES) {
+      check_output_name(workdir, name);
+      if (!request.append) CompleteFile::check_names(workdir, name);
+    }
   }
   for (std::int64_t k = request.first; k <= request.last; ++k) {
     const auto J = static_cast<std::int32_t>(k);
@@ -183,6 +186,9 @@ void run_particles(const RunContext& run, const RunRequest& request,
 void run_jobs(const std::vector<RunJob>& jobs, int threads, ProgressBar* bar,
               std::size_t* failed_job) {
   for (const RunJob& job : jobs) check_run_files(job.request, job.workdir);
+  for (const RunJob& job : jobs) {
+    if (job.request.before_first_file) job.request.before_first_file();
+  }
   // The first task of each job, and one past the last.
   std::vector<std::int64_t> starts{0};
   std::vector<JobOutput> outputs(jobs.size());
@@ -193,15 +199,32 @@ void run_jobs(const std::vector<RunJob>& jobs, int threads, ProgressBar* bar,
     starts.push_back(starts.back() + count);
     JobOutput& o = outputs[j];
     o.left = count;
-    if (!request.numbered) {
-      const auto mode = request.append ? OutputFile::Mode::APPEND : OutputFile::Mode::REPLACE;
+    if (request.append) {
       for (int f = 0; f < 3; ++f) {
-        o.flux[f] = std::make_unique<OutputFile>(job.workdir, FLUX_FILE_NAMES[f], mode);
+        o.flux[f] = std::make_unique<OutputFile>(job.workdir, FLUX_FILE_NAMES[f],
+                                                 OutputFile::Mode::APPEND);
       }
-      if (!request.append) {
-        const std::string head = flux_head(*job.run);
-        for (auto& file : o.flux) file->write(head);
+      o.console = job.console;
+    } else if (!request.numbered) {
+      // The flux files of an earlier run are replaced only once all three new
+      // ones exist with their heads: each is made under its temporary name and
+      // renamed in, and the rows then go straight into the renamed file.
+      const std::string head = flux_head(*job.run);
+      try {
+        for (int f = 0; f < 3; ++f) {
+          o.flux[f] = std::make_unique<OutputFile>(
+              job.workdir, CompleteFile::temporary_name(FLUX_FILE_NAMES[f]),
+              OutputFile::Mode::REPLACE);
+          o.flux[f]->write(head);
+        }
+      } catch (...) {
+        for (auto& file : o.flux) {
+          std::error_code ignored;
+          if (file) std::filesystem::remove(job.workdir / file->name(), ignored);
+        }
+        throw;
       }
+      for (int f = 0; f < 3; ++f) o.flux[f]->rename(FLUX_FILE_NAMES[f]);
       o.console = job.console;
     }
     o.ordered = std::make_unique<OrderedOutput>(
@@ -246,6 +269,7 @@ void run_jobs(const std::vector<RunJob>& jobs, int threads, ProgressBar* bar,
       }
       std::string no_lines;
       o.ordered->finish(J, lines ? lines->rest() : no_lines, family, row);
+      if (request.written) ++*request.written;
       if (bar) bar->finished(family);
       if (o.left.fetch_sub(1) == 1 && bar) bar->job_finished();
     });

@@ -2,8 +2,10 @@
 // by side on several threads.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <vector>
 
@@ -27,6 +29,11 @@ struct RunRequest {
   const std::vector<RestartRecord>* restart = nullptr;
   // false: no trajectory files (--no-trajectories).
   bool trajectories = true;
+  // When given, counts the particles whose files are written.
+  std::atomic<std::int64_t>* written = nullptr;
+  // When given, called once every file of the run is checked, before the
+  // first is made.
+  std::function<void()> before_first_file;
 };
 
 // One run of several that share a pool of threads: its context, its

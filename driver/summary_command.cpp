@@ -3,6 +3,7 @@
 #include "common/input_error.h"
 #include "analysis/run_files.h"
 #include "analysis/run_summary.h"
+#include "driver/run_guard.h"
 
 namespace colloidsim {
 
@@ -10,6 +11,14 @@ namespace {
 
 // Problems listed in the message; the rest are counted.
 constexpr std::size_t LISTED_PROBLEMS = 20;
+
+// The seed and options of the run's record as one more key of the JSON
+// object ("run_record", null for a run without a record).
+void append_record_json(std::string& text, const std::filesystem::path& dir) {
+  const std::size_t end = text.rfind("\n}");
+  if (end == std::string::npos) return;
+  text.insert(end, ",\n  \"run_record\": " + record_summary(dir).dump());
+}
 
 }  // namespace
 
@@ -72,8 +81,10 @@ int run_summary_command(const SummaryArguments& a, const CommandContext& context
     const RunSummary summary = summarize(run, shown);
     if (a.json) {
       append_summary_json(text, summary);
+      append_record_json(text, context.workdir / shown);
     } else {
       append_summary_text(text, summary);
+      text += record_line(context.workdir / shown);
     }
     out << text;
     out.flush();

@@ -24,9 +24,10 @@ ParameterFile read_parameters(ListReader in) {
       items.push_back(info.is_integer() ? I::integer(info.name, p.*info.integer)
                                         : I::real(info.name, p.*info.real));
     }
-    in.read(items);
+    in.read_group(group == 0 ? std::string("group 0 (line 7)") : "group " + std::to_string(group),
+                  items);
   }
-  ParameterFile file{p, in.origins()};
+  ParameterFile file{p, in.origins(), in.warnings()};
   file.display_name = in.display_name();
   return file;
 }

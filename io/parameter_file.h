@@ -19,6 +19,8 @@ inline constexpr const char* PARAMETER_FILE = "INPUT.IN";
 struct ParameterFile {
   RunParameters parameters;
   std::map<std::string, ValueOrigin, std::less<>> origins;
+  // Values the file holds beyond a group's last item, ignored: one line each.
+  std::vector<std::string> warnings;
   std::string display_name = PARAMETER_FILE;  // the file as messages name it
 };
 

@@ -255,6 +255,46 @@ void validate_parameters(const ParameterFile& file) {
   check_particle_heterodomains(c, p);
 }
 
+std::vector<std::string> plausibility_warnings(const ParameterFile& file) {
+  const RunParameters& p = file.parameters;
+  std::vector<std::string> warnings;
+  const auto warn = [&](bool plausible, const char* name, double value, const std::string& why) {
+    if (plausible) return;
+    std::string where = PARAMETER_FILE;
+    if (auto it = file.origins.find(name); it != file.origins.end() && it->second.line > 0) {
+      where += ", line " + std::to_string(it->second.line);
+    }
+    warnings.push_back(where + ", parameter " + name + ": " + number(value) + " " + why);
+  };
+  struct Zeta {
+    const char* name;
+    double value;
+    bool used;
+  };
+  for (const Zeta& z : {Zeta{"ZETAPST", p.ZETAPST, true}, Zeta{"ZETACST", p.ZETACST, true},
+                        Zeta{"ZETAHET", p.ZETAHET, p.SCOV > 0},
+                        Zeta{"ZETAHETP", p.ZETAHETP, p.SCOVP > 0}}) {
+    warn(!z.used || std::fabs(z.value) <= 0.3, z.name, z.value,
+         "V is beyond the zeta potentials of real surfaces (|zeta| <= 0.3 V); the unit is V, so "
+         "-30 mV is -0.030");
+  }
+  warn(p.IS >= 1e-4 && p.IS <= 1e4, "IS", p.IS,
+       "mol/m3 is outside 1e-4 to 1e4 mol/m3; the unit is mol/m3 (mM), so 10 mM is 10.0 and "
+       "0.01 mol/L is 10.0");
+  warn(p.AP <= p.AG / 5, "AP", p.AP,
+       "m is above AG/5 = " + number(p.AG / 5) + " m, a particle not small beside its collector; "
+       "both radii are in m");
+  warn(p.T >= 250 && p.T <= 400, "T", p.T,
+       "K is outside 250-400 K, the range of liquid water; the unit is K, so 25 C is 298.15");
+  return warnings;
+}
+
+std::vector<std::string> input_warnings(const ParameterFile& file) {
+  std::vector<std::string> warnings = file.warnings;
+  for (std::string& w : plausibility_warnings(file)) warnings.push_back(std::move(w));
+  return warnings;
+}
+
 void validate_restart_records(RestartFile& file, std::int32_t count, const RunParameters& p,
                               const RunConstants& c) {
   for (std::int32_t k = 1; k <= count; ++k) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "common/input_error.h"
 #include "common/run_constants.h"
@@ -15,6 +16,16 @@ inline constexpr std::int64_t MAX_PARTICLE_HETERODOMAINS = 10'000'000;
 
 // Throws InputError naming the first parameter outside its valid range.
 void validate_parameters(const ParameterFile& file);
+
+// Valid values that are almost certainly typed in another unit (a zeta
+// potential in mV, an ionic strength in mol/L, a temperature in degrees
+// Celsius, a particle as large as the collector): one warning each, naming
+// the parameter, its line and the unit it is read in. The run goes on.
+std::vector<std::string> plausibility_warnings(const ParameterFile& file);
+
+// Every warning about the parameter file: values beyond a group's last item,
+// then the plausibility warnings.
+std::vector<std::string> input_warnings(const ParameterFile& file);
 
 // The message about a parameter outside its valid range: the file, the line
 // and the text of its value, and what was expected.

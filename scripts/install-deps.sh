@@ -7,7 +7,7 @@
 #   scripts/install-deps.sh build sleef     ... and SLEEF, for -DCOLLOIDSIM_SLEEF=ON
 #   scripts/install-deps.sh --list          the groups and their packages
 # The groups:
-#   build    compiler, CMake, Ninja and the header libraries the program uses
+#   build    compiler, CMake, Ninja and the libraries the program uses
 #   tests    GoogleTest, Google Benchmark, pytest, venv (the package-install test)
 #   python   numpy and matplotlib, for the Python readers and the figures
 #   cluster  slurm-wlm and munge, for the job-array test on a real Slurm cluster
@@ -17,7 +17,7 @@
 set -euo pipefail
 
 declare -A group=(
-  [build]="g++ cmake ninja-build make libcli11-dev nlohmann-json3-dev libtomlplusplus-dev"
+  [build]="g++ cmake ninja-build make libcli11-dev nlohmann-json3-dev libtomlplusplus-dev libssl-dev"
   [tests]="libgtest-dev libbenchmark-dev python3 python3-pytest python3-venv"
   [python]="python3 python3-numpy python3-matplotlib"
   [cluster]="slurm-wlm munge"

@@ -62,13 +62,26 @@ inline std::vector<std::string> split_lines(const std::string& text) {
   return lines;
 }
 
+// The run records (RUN.json, RUN.<n>.json, RUN.<A>-<B>.json) hold times and
+// the command line, so runs that give the same files differ in them; a lock
+// file (RUN.lock, RUN.<n>.lock) is left only by a killed run.
+inline bool is_run_bookkeeping(const std::string& name) {
+  const auto ends = [&](const char* end) {
+    const std::string e(end);
+    return name.size() >= 3 + e.size() && name.compare(name.size() - e.size(), e.size(), e) == 0;
+  };
+  return name.rfind("RUN.", 0) == 0 && (ends(".json") || ends("lock"));
+}
+
 // Every file a run left in dir, by name, with its bytes; the inputs
-// INPUT.IN and FLUXATT.IN are left out.
+// INPUT.IN and FLUXATT.IN, the run records and lock files are left out.
 inline std::map<std::string, std::string> output_files(const std::filesystem::path& dir) {
   std::map<std::string, std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     const std::string name = entry.path().filename().string();
-    if (name != "INPUT.IN" && name != "FLUXATT.IN") files[name] = read_text(entry.path());
+    if (name != "INPUT.IN" && name != "FLUXATT.IN" && !is_run_bookkeeping(name)) {
+      files[name] = read_text(entry.path());
+    }
   }
   return files;
 }

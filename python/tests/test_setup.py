@@ -25,7 +25,7 @@ def _install_deps(tmp_path, installed, *groups):
     return subprocess.run([INSTALL, *groups], env=env, capture_output=True, text=True)
 
 
-BUILD = "g++ cmake ninja-build make libcli11-dev nlohmann-json3-dev libtomlplusplus-dev".split()
+BUILD = "g++ cmake ninja-build make libcli11-dev nlohmann-json3-dev libtomlplusplus-dev libssl-dev".split()
 
 
 @pytest.mark.parametrize("groups, installed, status, asked", [

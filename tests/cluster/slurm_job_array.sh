@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # End to end on a real Slurm: starts a single-node cluster from Debian's
-# packages, submits examples/cluster as a job array of four blocks with a
-# dependent merge job, waits for it, and compares the merged flux files and
-# every trajectory file byte for byte with the all-particles run of the same
-# input and seed. Then the same for a study of 2 x 2 conditions submitted by
-# colloidsim study --slurm in blocks: every condition's merged flux files,
-# its trajectory files and STUDY.csv equal those of the study run on this
-# machine, and a resubmission asks only for the task whose files are gone. Stops every daemon it started, also on failure; a cluster
+# packages, checks that submit.sh refuses three submissions (CLUSTER = 0, an
+# unknown option, no program) and queues nothing for them, submits
+# examples/cluster as a job array of four blocks with a dependent merge job,
+# waits for it, and compares the merged flux files and every trajectory file
+# byte for byte with the all-particles run of the same input and seed. Then
+# the same for a study of 2 x 2 conditions submitted by colloidsim study
+# --slurm in blocks: every condition's merged flux files, its trajectory files
+# and STUDY.csv equal those of the study run on this machine, and a
+# resubmission asks only for the task whose files are gone. Stops every daemon
+# it started, also on failure; a cluster
 # that cannot start fails the test with the daemons' logs.
 #   tests/cluster/slurm_job_array.sh path/to/colloidsim
 set -euo pipefail
@@ -18,6 +21,30 @@ trap '"$top/scripts/slurm-cluster.sh" stop "$scratch/slurm"; rm -rf "$scratch"' 
 
 "$top/scripts/slurm-cluster.sh" start "$scratch/slurm"
 source "$scratch/slurm/env"
+
+# Refused submissions: nothing reaches the queue.
+refused="$scratch/refused"
+mkdir -p "$refused"
+sed '7s/.*/10 0 0/' "$top/examples/cluster/INPUT.IN" > "$refused/INPUT.IN"
+before=$(squeue -h | wc -l)
+expect_refused() {
+  local words=$1; shift
+  local message
+  if message=$("$@" 2>&1); then
+    echo "submit.sh accepted: $*" >&2; exit 1
+  fi
+  echo "$message" | grep -q -- "$words" || { echo "submit.sh said: $message; expected: $words" >&2; exit 1; }
+}
+expect_refused "a job array needs CLUSTER = 1" \
+  env COLLOIDSIM="$program" "$top/examples/cluster/submit.sh" --seed 11 "$refused"
+cp "$top/examples/cluster/INPUT.IN" "$refused/INPUT.IN"
+expect_refused "unknown option --block" \
+  env COLLOIDSIM="$program" "$top/examples/cluster/submit.sh" --block 5 "$refused"
+expect_refused "is not found" \
+  env COLLOIDSIM=/nonexistent/colloidsim "$top/examples/cluster/submit.sh" "$refused"
+[ "$(squeue -h | wc -l)" -eq "$before" ] || { echo "a refused submission queued a job" >&2; squeue >&2; exit 1; }
+[ -z "$(ls "$refused" | grep -v INPUT.IN)" ] || { echo "a refused submission wrote files" >&2; exit 1; }
+echo "refused submissions: none queued"
 
 run="$scratch/run"
 mkdir -p "$run"

@@ -46,12 +46,15 @@ Outcome run_in(const fs::path& dir, const std::string& input,
   return testing::run_in(dir, args);
 }
 
-// The files a run wrote: every file of the directory but its inputs.
+// The files a run wrote: every file of the directory but its inputs and its
+// run record.
 std::set<std::string> written_files(const fs::path& dir) {
   std::set<std::string> names;
   for (const auto& entry : fs::directory_iterator(dir)) {
     const std::string name = entry.path().filename().string();
-    if (name != "INPUT.IN" && name != "FLUXATT.IN") names.insert(name);
+    if (name != "INPUT.IN" && name != "FLUXATT.IN" && !testing::is_run_bookkeeping(name)) {
+      names.insert(name);
+    }
   }
   return names;
 }

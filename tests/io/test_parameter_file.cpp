@@ -387,5 +387,66 @@ TEST(ParameterGuide, NamesEveryParameterOfTheFile) {
   }
 }
 
+// Edits of the favorable example and what the reader says of them: the
+// error of a group that runs into the next one, or the warnings of a file
+// that is read.
+TEST(ParameterFile, MessagesPointAtTheGroupTheLineAndTheUnit) {
+  const struct {
+    const char* from;
+    const char* to;
+    const char* error;                   // empty: the file is read
+    std::vector<std::string> warnings;   // of a file that is read
+  } cases[] = {
+      {"78.5 298.15\n", "78.5\n",
+       "INPUT.IN, line 17: found group 2 with 5 values on line 17, then \"GROUP\" on line 19; "
+       "expected its 6 values AP, RHOP, RHOW, VISC, ER, T on one line (the value of T is missing)",
+       {}},
+      {"1000 1000\n", "1000\n",
+       "INPUT.IN, line 77: found group 14 with 1 value on line 77, then the end of the file; "
+       "expected its 2 values NOUT, PRINTMAX on one line (the value of PRINTMAX is missing)",
+       {}},
+      // A group may go on to the next line: no message.
+      {"78.5 298.15\n", "78.5\n298.15\n", "", {}},
+      {"2000.0 200.0 20.0 0.1 0.1\n", "2000.0 200.0 20.0 0.1 0.1 0.5, 7\n", "",
+       {"INPUT.IN, line 72: group 13 ends with its last value, DFACTC; the rest of the line, "
+        "\"0.5, 7\", is ignored"}},
+      {"1000 1000\n", "1000 3*1000\n", "",
+       {"INPUT.IN, line 77: group 14 ends with its last value, PRINTMAX; the rest of the line "
+        "(2 more repeated values) is ignored"}},
+      // A slash ends a group on purpose.
+      {"1000 1000\n", "1000 1000 / comment\n", "", {}},
+      {"10.0 1 -0.030 0.030\n", "10.0 1 -30 30\n", "",
+       {"INPUT.IN, line 22, parameter ZETAPST: -30 V is beyond the zeta potentials of real "
+        "surfaces (|zeta| <= 0.3 V); the unit is V, so -30 mV is -0.030",
+        "INPUT.IN, line 22, parameter ZETACST: 30 V is beyond the zeta potentials of real "
+        "surfaces (|zeta| <= 0.3 V); the unit is V, so -30 mV is -0.030"}},
+      {"10.0 1 -0.030 0.030\n", "1.0e-5 1 -0.030 0.030\n", "",
+       {"INPUT.IN, line 22, parameter IS: 1e-05 mol/m3 is outside 1e-4 to 1e4 mol/m3; "
+        "the unit is mol/m3 (mM), so 10 mM is 10.0 and 0.01 mol/L is 10.0"}},
+      {"0.5e-6 1055.0", "6.0e-5 1055.0", "",
+       {"INPUT.IN, line 17, parameter AP: 6e-05 m is above AG/5 = 5.1e-05 m, a "
+        "particle not small beside its collector; both radii are in m"}},
+      {"78.5 298.15\n", "78.5 25\n", "",
+       {"INPUT.IN, line 17, parameter T: 25 K is outside 250-400 K, the range of liquid water; "
+        "the unit is K, so 25 C is 298.15"}},
+      // Unused heterodomain potentials (SCOV = 0) are not looked at.
+      {"0.030 1 1.2e-7", "30 1 1.2e-7", "", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.to);
+    const std::string text = edited(favorable_text(), c.from, c.to);
+    try {
+      const ParameterFile file = read_parameter_text(text);
+      EXPECT_EQ(std::string(c.error), "") << "read without a message";
+      EXPECT_EQ(input_warnings(file), c.warnings);
+    } catch (const InputError& e) {
+      EXPECT_EQ(e.what(), std::string(c.error));
+    }
+  }
+  EXPECT_TRUE(input_warnings(read_parameter_text(favorable_text())).empty());
+  EXPECT_TRUE(input_warnings(read_parameter_text(
+                  read_text(source_path("examples/heterogeneous/INPUT.IN")))).empty());
+}
+
 }  // namespace
 }  // namespace colloidsim
