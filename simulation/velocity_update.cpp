@@ -76,6 +76,18 @@ void fluid_and_drag(const RunContext& run, ParticleMotion& m, ForceBreakdown& f,
   FORCEDRAG(f.FUN2, f.FUN3, f.FUN4, run.c.M3, f.VN, f.VT, f.FDRGT, f.FDRGN);
 }
 
+// Gravity along the normal and the tangent of the frame; inline in the
+// velocity update, whose hot path it is part of.
+[[gnu::always_inline]] inline GravityVectors gravity_in_frame(const RunContext& run,
+                                                              const ParticleMotion& m,
+                                                              ForceBreakdown& f) {
+  const RunConstants& c = run.c;
+  GravityVectors g;
+  GRAVVECT(run.f.FG, c.EGX, c.EGY, c.EGZ, m.ENX, m.ENY, m.ENZ, m.ETX, m.ETY, m.ETZ, f.FGN, f.FGT,
+           g.FGNX, g.FGNY, g.FGNZ, g.FGTX, g.FGTY, g.FGTZ);
+  return g;
+}
+
 // The Brownian force of the step (FDIFX, FDIFY, FDIFZ), zero in contact, and
 // its split along the normal. The draws are taken in contact too, so the
 // stream does not depend on the regime. The bulk model draws the free-space
@@ -258,11 +270,7 @@ void colloidal_forces(const RunContext& run, const ParticleMotion& m, ForceBreak
 }
 
 GravityVectors gravity(const RunContext& run, const ParticleMotion& m, ForceBreakdown& f) {
-  const RunConstants& c = run.c;
-  GravityVectors g;
-  GRAVVECT(run.f.FG, c.EGX, c.EGY, c.EGZ, m.ENX, m.ENY, m.ENZ, m.ETX, m.ETY, m.ETZ, f.FGN, f.FGT,
-           g.FGNX, g.FGNY, g.FGNZ, g.FGTX, g.FGTY, g.FGTZ);
-  return g;
+  return gravity_in_frame(run, m, f);
 }
 
 void update_forces_and_velocity(const RunContext& run, ParticleMotion& m, ForceBreakdown& f,
@@ -274,7 +282,7 @@ void update_forces_and_velocity(const RunContext& run, ParticleMotion& m, ForceB
   fluid_and_drag(run, m, f, dFUN1_ddelta);
   const NormalAndTangent FDIF = brownian_force(run, m, f, dFUN1_ddelta, stream, FDRIFT);
   FORCELIFT(p.RHOW, m.R, p.AP, p.AG, f.VT, m.UT, m.OMEGA, f.FLIFT);
-  const GravityVectors g = gravity(run, m, f);
+  const GravityVectors g = gravity_in_frame(run, m, f);
 
   const NormalAndTangent VP0 = split_along_normal(m, m.VPX, m.VPY, m.VPZ);
   const Vector VPN = normal_velocity(run, m, f, g, FDIF.normal, FDRIFT, VP0.normal);
