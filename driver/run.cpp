@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -97,35 +98,64 @@ void write_trajectory(const RunContext& run, const ParticleRun& pr, int IREC, Pa
 // task starts, stop is set so that running ones end early, and the exception
 // of the lowest failing task is rethrown (its number in failed) once every
 // thread has stopped.
+//
+// A thread that cannot be started (a limit on processes or on memory) stops
+// the run: the threads already started end early, and the run reports the
+// thread and the number that could be started. Going on with fewer threads
+// would give the same bytes, but slower than asked, which a batch job sized
+// for the thread count would not expect.
 template <typename Body>
 void for_each_task(std::int64_t count, int threads, std::atomic<bool>& stop, std::int64_t& failed,
                    Body body) {
   std::atomic<std::int64_t> next{0};
   std::mutex failure_mutex;
   std::exception_ptr failure;
+  const auto fail = [&](std::int64_t k) {
+    const std::lock_guard<std::mutex> lock(failure_mutex);
+    if (!failure || k < failed) {
+      failure = std::current_exception();
+      failed = k;
+    }
+    stop = true;
+  };
   const auto work = [&] {
-    auto pr = std::make_unique<ParticleRun>();
+    std::unique_ptr<ParticleRun> pr;
+    try {
+      pr = std::make_unique<ParticleRun>();
+    } catch (...) {
+      fail(std::min(next.load(), count - 1));
+      return;
+    }
     while (!stop.load()) {
       const std::int64_t k = next.fetch_add(1);
       if (k >= count) return;
       try {
         body(k, *pr);
       } catch (...) {
-        const std::lock_guard<std::mutex> lock(failure_mutex);
-        if (!failure || k < failed) {
-          failure = std::current_exception();
-          failed = k;
-        }
-        stop = true;
+        fail(k);
       }
       pr->het.release();
     }
   };
   const int helpers = static_cast<int>(std::min<std::int64_t>(threads, count)) - 1;
   std::vector<std::thread> pool;
-  for (int t = 0; t < helpers; ++t) pool.emplace_back(work);
-  work();
+  std::string not_started;
+  try {
+    pool.reserve(static_cast<std::size_t>(std::max(helpers, 0)));
+    for (int t = 0; t < helpers; ++t) pool.emplace_back(work);
+  } catch (const std::exception& e) {
+    // pthread_create reports a stack it could not map as EAGAIN, like a
+    // limit on processes.
+    not_started = "cannot start thread " + std::to_string(pool.size() + 2) + " of " +
+                  std::to_string(helpers + 1) + ": " + e.what() + "; the run stops (" +
+                  std::to_string(pool.size() + 1) +
+                  " could be started: run again with --threads " +
+                  std::to_string(pool.size() + 1) + " or fewer, or raise the limit)";
+    stop = true;
+  }
+  if (not_started.empty()) work();
   for (std::thread& t : pool) t.join();
+  if (!not_started.empty()) throw std::runtime_error("colloidsim: " + not_started);
   if (failure) std::rethrow_exception(failure);
 }
 
