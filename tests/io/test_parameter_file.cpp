@@ -1,6 +1,8 @@
 #include "io/parameter_file.h"
 #include "io/restart_file.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "common/input_error.h"
@@ -131,11 +133,13 @@ TEST(ParameterFile, WhatIsNoParameterFileIsNamedAsWhatItIs) {
   for (char& c : mac) c = c == '\n' ? '\r' : c;
   const struct {
     const char* name;
-    std::string text;  // "<dir>": a directory, "<zero>": a link to /dev/zero
+    std::string text;  // "<dir>": a directory, "<zero>": a link to /dev/zero, "<fifo>": a FIFO
     std::string message;
   } cases[] = {
       {"directory", "<dir>", "INPUT.IN: found a directory; expected " + purpose},
-      {"endless", "<zero>", "INPUT.IN: found more than 1 MB (or an endless file); expected " + purpose + ", which is at most 1 MB"},
+      // Refused before a byte is read: a FIFO nobody writes to would block.
+      {"endless", "<zero>", "INPUT.IN: found a character device; expected " + purpose + " (a regular file)"},
+      {"fifo", "<fifo>", "INPUT.IN: found a FIFO (named pipe); expected " + purpose + " (a regular file)"},
       {"huge", favorable_text() + std::string(1 << 20, ' '), "INPUT.IN: found more than 1 MB (or an endless file); expected " + purpose + ", which is at most 1 MB"},
       {"nul", edited(favorable_text(), "1055.0", std::string("10\0", 3)), "INPUT.IN: found a binary or UTF-16 file; expected " + purpose + " as plain text"},
       {"utf16", utf16, "INPUT.IN: found a binary or UTF-16 file; expected " + purpose + " as plain text"},
@@ -152,6 +156,8 @@ TEST(ParameterFile, WhatIsNoParameterFileIsNamedAsWhatItIs) {
       std::filesystem::create_directory(dir / "INPUT.IN");
     } else if (c.text == "<zero>") {
       std::filesystem::create_symlink("/dev/zero", dir / "INPUT.IN");
+    } else if (c.text == "<fifo>") {
+      ASSERT_EQ(::mkfifo((dir / "INPUT.IN").c_str(), 0644), 0);
     } else {
       write_text(dir / "INPUT.IN", c.text);
     }
@@ -343,7 +349,24 @@ TEST(RestartFile, AFileLongerThanTheRunNeedsIsReadOnlyAsFarAsItNeeds) {
     RestartFile(dir / "FLUXATT.IN", 2).record(1);
     FAIL();
   } catch (const InputError& e) {
-    EXPECT_EQ(std::string(e.what()).rfind("FLUXATT.IN: found a binary or UTF-16 file", 0), 0u) << e.what();
+    EXPECT_EQ(std::string(e.what()).rfind("FLUXATT.IN: found a character device", 0), 0u) << e.what();
+  }
+  std::filesystem::remove(dir / "FLUXATT.IN");
+  ASSERT_EQ(::mkfifo((dir / "FLUXATT.IN").c_str(), 0644), 0);
+  try {
+    RestartFile(dir / "FLUXATT.IN", 2).record(1);
+    FAIL();
+  } catch (const InputError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("FLUXATT.IN: found a FIFO (named pipe)", 0), 0u) << e.what();
+  }
+  // A first line longer than all that is read is named as such, not as an empty file.
+  std::filesystem::remove(dir / "FLUXATT.IN");
+  write_text(dir / "FLUXATT.IN", std::string(5 << 20, '1') + "\n");
+  try {
+    RestartFile(dir / "FLUXATT.IN", 2).record(1);
+    FAIL();
+  } catch (const InputError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("FLUXATT.IN, line 1: found a first line longer than 1056768 bytes", 0), 0u) << e.what();
   }
 }
 
