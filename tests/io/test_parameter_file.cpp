@@ -299,28 +299,33 @@ TEST(RestartFile, TakesRecordKCountedAfterTheSixHeadingLines) {
 }
 
 TEST(RestartFile, ARecordIsOneLineOfAFluxFile) {
-  // The read takes columns 1-27; a record that holds them is read whatever
-  // follows. One that ends sooner does not run on into the next record.
+  // A record holds all 31 columns on its line; whatever follows them is not
+  // read, and one that ends sooner does not run on into the next record.
   const auto dir = fresh_directory("restart-short");
-  std::string up_to_27 = record_line(1);
-  up_to_27.erase(up_to_27.find(" 1.28E-06"));
-  write_text(dir / "FLUXATT.IN", restart_text({up_to_27, record_line(2)}));
+  write_text(dir / "FLUXATT.IN", restart_text({record_line(1) + " extra", record_line(2)}));
   RestartFile file(dir / "FLUXATT.IN", 4);
   EXPECT_EQ(file.record(1).ACONT, 1.22e-6);
   EXPECT_EQ(file.record(2).ACONT, 2.22e-6);
   std::string short_record = record_line(1);
   short_record.erase(short_record.find(" 1.22E-06"));
-  const std::pair<std::string, const char*> refused[] = {
+  std::string up_to_27 = record_line(1);
+  up_to_27.erase(up_to_27.find(" 1.28E-06"));
+  const std::string all = " (a record holds all 31 columns of a flux row)";
+  const std::pair<std::string, std::string> refused[] = {
       {short_record, "FLUXATT.IN, line 7, parameter record 1 ACONT(m): found the end of the line; expected a real number"},
+      {up_to_27, "FLUXATT.IN, line 7, parameter record 1 HAVE(m): found the end of the line; expected a value"},
+      // One column deleted: read shifted, ACONT would be the value of RZOI.
+      {edited(record_line(1), " 1.4E-06", ""), "FLUXATT.IN, line 7, parameter record 1 ZINNS(m): found the end of the line; expected a value"},
       {edited(record_line(1), " 1.9E-06", " x"), "FLUXATT.IN, line 7, parameter record 1 XOUT(m): found \"x\"; expected a real number"},
-      {edited(record_line(1), " 1.11E-06", ",,"), "FLUXATT.IN, line 7, parameter record 1 ZOUT(m): found no value (a null or a slash left it unset); expected a real number"}};
+      {edited(record_line(1), " 1.11E-06", ",,"), "FLUXATT.IN, line 7, parameter record 1 ZOUT(m): found no value (a null or a slash left it unset); expected a real number" + all},
+      {edited(record_line(1), " 1.25E-06", " /"), "FLUXATT.IN, line 7, parameter record 1 HETTYPE: found no value (a null or a slash left it unset); expected a value" + all}};
   for (const auto& [line, message] : refused) {
     write_text(dir / "FLUXATT.IN", restart_text({line, record_line(2)}));
     try {
       RestartFile(dir / "FLUXATT.IN", 1).record(1);
       ADD_FAILURE() << message;
     } catch (const InputError& e) {
-      EXPECT_STREQ(e.what(), message);
+      EXPECT_EQ(e.what(), message);
     }
   }
 }
