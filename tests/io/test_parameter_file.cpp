@@ -197,7 +197,12 @@ TEST(ParameterFile, ValidationNamesFileLineParameterValueAndExpectation) {
       {"1.0e-20 1.0e-7 1", "1.0e-20 1.0e-7 5", "INPUT.IN, line 37, parameter VDWMODE: found \"5\"; expected 1, 2, 3 or 4"},
       {"0.0 0 0.0 1.0e-8", "0.0 3 0.0 1.0e-8", "INPUT.IN, line 57, parameter ASP: found \"0.0\"; expected an asperity radius > 0 when RMODE is 1, 2 or 3"},
       {"4.014e9 -1.0e-3", "-4.0e9 -1.0e-3", "INPUT.IN, line 62, parameter KINT: found \"-4.0e9\"; expected a value > 0 when W132 < 0"},
-      {"4.014e9 -1.0e-3", "4.014e9 -1.0e+6", "INPUT.IN, line 62, parameter W132: found \"-1.0e+6\"; expected a work of adhesion whose largest contact radius ACONTMAX = 1.05492385e-05 m stays below AP"},
+      // A quantity derived from several parameters names them all, with their lines.
+      {"4.014e9 -1.0e-3", "4.014e9 -1.0e+6", "INPUT.IN: the largest contact radius ACONTMAX = 1.05492385e-05 m from W132 = \"-1.0e+6\" (line 62), KINT = \"4.014e9\" (line 62), AP = \"0.5e-6\" (line 17); expected ACONTMAX below AP: a smaller work of adhesion |W132| or a stiffer contact (larger KINT)"},
+      {"4.014e9 -1.0e-3", "3 -1.0e-3", "INPUT.IN: the largest contact radius ACONTMAX = 1.16244697e-05 m from W132 = \"-1.0e-3\" (line 62), KINT = \"3\" (line 62), AP = \"0.5e-6\" (line 17); expected ACONTMAX below AP: a smaller work of adhesion |W132| or a stiffer contact (larger KINT)"},
+      {"0.5e-6 1055.0 998.0 9.98e-4", "0.5e-6 1e-300 998.0 9.98e-4", "INPUT.IN: the time step MULTB x dTMRT = 1.11334225e-307 s from MULTB = \"2000.0\" (line 72), AP = \"0.5e-6\" (line 17), RHOP = \"1e-300\" (line 17), VISC = \"9.98e-4\" (line 17), TTIME = \"2000.0\" (line 12); expected a finite step large enough to advance the particle clock up to TTIME (dTMRT = 2 AP^2 RHOP / (9 VISC) = 5.56671126e-311 s): a density RHOP or viscosity VISC of a liquid and a colloid, or a larger MULTB"},
+      {"0.5e-6 1055.0 998.0 9.98e-4", "0.5e-6 1055.0 998.0 1e300", "dTMRT"},
+      {"0.030 1 1.2e-7 0.4e-7 0.13e-7 0.0", "0.030 1 1.2e-4 0.4e-7 0.13e-7 0.05", "INPUT.IN: the number of heterodomain clusters on the collector"},
       {"1.0 1.0 1\n", "1.0 1.0 0\n", "INPUT.IN, line 67, parameter CBGRAV: found \"0\"; expected 1, 2, 3 or 4"},
       {"2000.0 200.0 20.0", "2000.0 0.0 20.0", "INPUT.IN, line 72, parameter MULTNS: found \"0.0\"; expected a value > 0"},
       {"1000 1000", "1000 0", "INPUT.IN, line 77, parameter PRINTMAX: found \"0\"; expected at least 1"},
@@ -208,7 +213,13 @@ TEST(ParameterFile, ValidationNamesFileLineParameterValueAndExpectation) {
   };
   for (const Case& c : cases) {
     const std::string message = error_of(edited(favorable_text(), c.from, c.to), "validation");
-    EXPECT_EQ(message, c.message ? c.message : "no error") << c.to;
+    const std::string expected = c.message ? c.message : "no error";
+    // A short expectation is a part the message must hold.
+    if (expected.size() < 80) {
+      EXPECT_NE(message.find(expected), std::string::npos) << c.to << ": " << message;
+    } else {
+      EXPECT_EQ(message, expected) << c.to;
+    }
   }
 }
 
