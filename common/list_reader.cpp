@@ -96,10 +96,22 @@ static std::string size_text(std::size_t bytes) {
   return bytes % MB == 0 ? std::to_string(bytes / MB) + " MB" : std::to_string(bytes) + " bytes";
 }
 
+// What stands at a name that is not a regular file, as a message names it.
+static std::string file_kind_text(mode_t mode) {
+  if (S_ISDIR(mode)) return "a directory";
+  if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  return "not a regular file";
+}
+
 ListReader ListReader::from_file(const std::filesystem::path& path,
                                  const std::string& display_name, const std::string& purpose,
                                  std::size_t max_bytes, bool keep_prefix) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO nobody writes to is refused instead of
+  // waited for; a regular file reads the same either way.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     throw InputError(display_name, std::string("cannot open the file (") + std::strerror(errno) +
                                        "); expected " + purpose);
@@ -109,8 +121,13 @@ ListReader ListReader::from_file(const std::filesystem::path& path,
     ~Closer() { ::close(fd); }
   } closer{fd};
   struct stat status;
-  if (::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
-    throw InputError(display_name, 0, "", "a directory", purpose);
+  if (::fstat(fd, &status) != 0) {
+    throw InputError(display_name, std::string("cannot read the file (") + std::strerror(errno) +
+                                       "); expected " + purpose);
+  }
+  if (!S_ISREG(status.st_mode)) {
+    throw InputError(display_name, 0, "", file_kind_text(status.st_mode),
+                     S_ISDIR(status.st_mode) ? purpose : purpose + " (a regular file)");
   }
   // Read one byte beyond the limit to tell a file of exactly max_bytes from
   // a longer one; an endless file is read no further.
@@ -138,7 +155,11 @@ ListReader ListReader::from_file(const std::filesystem::path& path,
     refuse_binary(display_name, contents, purpose);
     contents.resize(max_bytes);
     const std::size_t last_end = contents.rfind('\n');
-    contents.resize(last_end == std::string::npos ? 0 : last_end + 1);
+    if (last_end == std::string::npos) {
+      throw InputError(display_name, 1, "", "a first line longer than " + size_text(max_bytes),
+                       purpose + ", whose lines are short");
+    }
+    contents.resize(last_end + 1);
     cut_at = max_bytes;
   }
   ListReader reader = from_text(display_name, std::move(contents), purpose);

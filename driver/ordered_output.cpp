@@ -24,7 +24,7 @@ OrderedOutput::~OrderedOutput() {
   if (scratch_) std::fclose(scratch_);
 }
 
-std::int32_t OrderedOutput::head() const {
+std::int64_t OrderedOutput::head() const {
   const std::lock_guard<std::mutex> lock(mutex_);
   return head_;
 }

@@ -39,8 +39,9 @@ class OrderedOutput {
   // for the file of family (0 EX, 1 ATT, 2 REM).
   void finish(std::int32_t J, std::string& console_text, int family, const std::string& row);
 
-  // The lowest particle whose output is not yet out.
-  std::int32_t head() const;
+  // The lowest particle whose output is not yet out (one past the largest
+  // particle number once the last one is out, hence 64 bits).
+  std::int64_t head() const;
 
  private:
   struct Extent {
@@ -61,12 +62,12 @@ class OrderedOutput {
   void drain();
 
   mutable std::mutex mutex_;
-  std::int32_t head_;
+  std::int64_t head_;
   std::ostream* console_;
   std::array<OutputFile*, 3> flux_;
   std::size_t memory_budget_;
   std::size_t memory_used_ = 0;
-  std::map<std::int32_t, Pending> pending_;
+  std::map<std::int64_t, Pending> pending_;
   std::FILE* scratch_ = nullptr;
   long scratch_end_ = 0;
 };

@@ -212,7 +212,10 @@ int run_program(const std::vector<std::string>& args, const std::filesystem::pat
   try {
     status = run_command(args, CommandContext{workdir, out, err, err_is_terminal, args});
   } catch (const std::bad_alloc&) {
-    err << "colloidsim: out of memory\n";
+    // Unwinding has removed the temporary files of the particles that were
+    // running; rows already out are whole.
+    err << "colloidsim: out of memory; stopped, leaving no temporary file (rows already "
+           "written are whole; a run needs less memory with fewer --threads)\n";
   } catch (const std::exception& e) {
     err << "colloidsim: " << e.what() << "\n";
   } catch (...) {

@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <system_error>
 
 namespace colloidsim {
 
@@ -68,13 +71,18 @@ ProgressBar::~ProgressBar() {
 }
 
 void ProgressBar::start() {
-  ticker_ = std::thread([this] {
-    std::unique_lock<std::mutex> lock(mutex_);
-    while (!stopping_) {
-      draw();
-      wake_.wait_for(lock, std::chrono::seconds(1));
-    }
-  });
+  try {
+    ticker_ = std::thread([this] {
+      std::unique_lock<std::mutex> lock(mutex_);
+      while (!stopping_) {
+        draw();
+        wake_.wait_for(lock, std::chrono::seconds(1));
+      }
+    });
+  } catch (const std::system_error& e) {
+    throw std::runtime_error(std::string("colloidsim: cannot start the thread of the progress bar: ") +
+                             e.what() + "; nothing was written (--quiet runs without it)");
+  }
 }
 
 void ProgressBar::stop() {

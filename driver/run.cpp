@@ -7,8 +7,14 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
+#include <cstdint>
+#include <filesystem>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 #include "common/input_error.h"
 #include "driver/ordered_output.h"
@@ -97,41 +103,94 @@ void write_trajectory(const RunContext& run, const ParticleRun& pr, int IREC, Pa
 // task starts, stop is set so that running ones end early, and the exception
 // of the lowest failing task is rethrown (its number in failed) once every
 // thread has stopped.
+//
+// A thread that cannot be started (a limit on processes or on memory) stops
+// the run: the threads already started end early, and the run reports the
+// thread and the number that could be started. Going on with fewer threads
+// would give the same bytes, but slower than asked, which a batch job sized
+// for the thread count would not expect.
 template <typename Body>
 void for_each_task(std::int64_t count, int threads, std::atomic<bool>& stop, std::int64_t& failed,
                    Body body) {
   std::atomic<std::int64_t> next{0};
   std::mutex failure_mutex;
   std::exception_ptr failure;
+  const auto fail = [&](std::int64_t k) {
+    const std::lock_guard<std::mutex> lock(failure_mutex);
+    if (!failure || k < failed) {
+      failure = std::current_exception();
+      failed = k;
+    }
+    stop = true;
+  };
   const auto work = [&] {
-    auto pr = std::make_unique<ParticleRun>();
+    std::unique_ptr<ParticleRun> pr;
+    try {
+      pr = std::make_unique<ParticleRun>();
+    } catch (...) {
+      fail(std::min(next.load(), count - 1));
+      return;
+    }
     while (!stop.load()) {
       const std::int64_t k = next.fetch_add(1);
       if (k >= count) return;
       try {
         body(k, *pr);
       } catch (...) {
-        const std::lock_guard<std::mutex> lock(failure_mutex);
-        if (!failure || k < failed) {
-          failure = std::current_exception();
-          failed = k;
-        }
-        stop = true;
+        fail(k);
       }
       pr->het.release();
     }
   };
   const int helpers = static_cast<int>(std::min<std::int64_t>(threads, count)) - 1;
   std::vector<std::thread> pool;
-  for (int t = 0; t < helpers; ++t) pool.emplace_back(work);
-  work();
+  std::string not_started;
+  try {
+    pool.reserve(static_cast<std::size_t>(std::max(helpers, 0)));
+    for (int t = 0; t < helpers; ++t) pool.emplace_back(work);
+  } catch (const std::exception& e) {
+    // pthread_create reports a stack it could not map as EAGAIN, like a
+    // limit on processes.
+    not_started = "cannot start thread " + std::to_string(pool.size() + 2) + " of " +
+                  std::to_string(helpers + 1) + ": " + e.what() + "; the run stops (" +
+                  std::to_string(pool.size() + 1) +
+                  " could be started: run again with --threads " +
+                  std::to_string(pool.size() + 1) + " or fewer, or raise the limit)";
+    stop = true;
+  }
+  if (not_started.empty()) work();
   for (std::thread& t : pool) t.join();
+  if (!not_started.empty()) throw std::runtime_error("colloidsim: " + not_started);
   if (failure) std::rethrow_exception(failure);
+}
+
+// The particle number of a numbered name "<prefix><J>.OUT" (or its
+// temporary, "<prefix><J>.OUT.tmp") with J written as the run writes it, or
+// none.
+std::optional<std::int32_t> numbered_particle(std::string_view name, std::string_view prefix) {
+  if (name.substr(0, prefix.size()) != prefix) return std::nullopt;
+  name.remove_prefix(prefix.size());
+  if (name.ends_with(".tmp")) name.remove_suffix(4);
+  if (!name.ends_with(".OUT")) return std::nullopt;
+  name.remove_suffix(4);
+  if (name.empty() || name.size() > 10 || (name[0] == '0' && name.size() > 1)) return std::nullopt;
+  std::int64_t J = 0;
+  for (char c : name) {
+    if (c < '0' || c > '9') return std::nullopt;
+    J = 10 * J + (c - '0');
+  }
+  if (J > INT32_MAX) return std::nullopt;
+  return static_cast<std::int32_t>(J);
 }
 
 // Every file the run will write can be made: checked before the first is
 // opened (and the flux files of an earlier run replaced), so that a run that
-// would stop at a blocked name changes nothing.
+// would stop at a blocked name changes nothing. The numbered names follow one
+// pattern per family, so the cost does not grow with the particle count: the
+// first name of each family is probed (a name the directory cannot take at
+// all), and then only the names of the range already in the directory, found
+// in one pass over it (a name that is absent can be created where the first
+// one can).
 void check_run_files(const RunRequest& request, const std::filesystem::path& workdir) {
   check_output_directory(workdir);
   if (!request.numbered) {
@@ -140,18 +199,34 @@ void check_run_files(const RunRequest& request, const std::filesystem::path& wor
       if (!request.append) CompleteFile::check_names(workdir, name);
     }
   }
-  for (std::int64_t k = request.first; k <= request.last; ++k) {
-    const auto J = static_cast<std::int32_t>(k);
-    for (int f = 0; f < 3; ++f) {
-      if (request.numbered) {
-        if (request.trajectories) {
-          CompleteFile::check_names(workdir, numbered_name_one_particle(TRAJECTORY_PREFIXES[f], J));
-        }
-        CompleteFile::check_names(workdir, numbered_name_one_particle(NUMBERED_FLUX_PREFIXES[f], J));
-      } else if (request.trajectories) {
-        CompleteFile::check_names(workdir, numbered_name_all_particles(TRAJECTORY_PREFIXES[f], J));
+  std::vector<std::string> prefixes;
+  for (int f = 0; f < 3; ++f) {
+    if (request.trajectories) prefixes.push_back(TRAJECTORY_PREFIXES[f]);
+    if (request.numbered) prefixes.push_back(NUMBERED_FLUX_PREFIXES[f]);
+  }
+  if (prefixes.empty() || request.first > request.last) return;
+  const auto name_of = [&](const std::string& prefix, std::int32_t J) {
+    return request.numbered ? numbered_name_one_particle(prefix, J)
+                            : numbered_name_all_particles(prefix, J);
+  };
+  for (const std::string& prefix : prefixes) {
+    CompleteFile::check_names(workdir, name_of(prefix, request.first));
+  }
+  std::error_code error;
+  std::filesystem::directory_iterator it(workdir, error), end;
+  for (; !error && it != end; it.increment(error)) {
+    const std::string entry = it->path().filename().string();
+    for (const std::string& prefix : prefixes) {
+      const std::optional<std::int32_t> J = numbered_particle(entry, prefix);
+      if (J && *J >= request.first && *J <= request.last) {
+        CompleteFile::check_names(workdir, name_of(prefix, *J));
       }
     }
+  }
+  if (error) {
+    throw InputError(workdir == "." ? std::string("the working directory") : workdir.string(),
+                     "cannot list it to check the names of the run's files (" + error.message() +
+                         ")");
   }
 }
 

@@ -14,17 +14,18 @@ namespace colloidsim {
 
 namespace {
 
-// The columns a restart reads: those up to NSVEL must stand on the record's
-// line, and of them it takes the injection radius, the final point (where
-// the restarted particle starts) and the contact radius.
-constexpr std::size_t READ_COLUMNS = column_of(FLUX_COLUMNS, &FluxRecord::NSVEL) + 1;
+// The columns a restart reads: every column of a flux row must stand on the
+// record's line (a record with one missing would otherwise be read with the
+// columns after the gap shifted), and of them it takes the injection radius,
+// the final point (where the restarted particle starts) and the contact
+// radius.
+constexpr std::size_t READ_COLUMNS = FLUX_COLUMNS.size();
 constexpr std::pair<double FluxRecord::*, double RestartRecord::*> TAKEN[] = {
     {&FluxRecord::RINJ, &RestartRecord::RINJ},   {&FluxRecord::XOUT, &RestartRecord::XINIT},
     {&FluxRecord::YOUT, &RestartRecord::YINIT},  {&FluxRecord::ZOUT, &RestartRecord::ZINIT},
     {&FluxRecord::ROUT, &RestartRecord::RINIT},  {&FluxRecord::HOUT, &RestartRecord::HINIT},
     {&FluxRecord::ACONT, &RestartRecord::ACONT}};
 
-static_assert(READ_COLUMNS < FLUX_COLUMNS.size());
 static_assert([] {
   for (const auto& [column, target] : TAKEN) {
     if (column_of(FLUX_COLUMNS, column) >= READ_COLUMNS) return false;
@@ -97,9 +98,11 @@ RestartRecord RestartFile::record(std::int32_t k) {
   }
   reader_.read_within_line(items);
   for (std::size_t c = 0; c < READ_COLUMNS; ++c) {
-    if (targets[c] && std::isnan(r.*targets[c])) {
+    if (targets[c] ? std::isnan(r.*targets[c]) : skipped[c].empty()) {
       throw InputError(RESTART_FILE, last_record_line_, names[c],
-                       "no value (a null or a slash left it unset)", "a real number");
+                       "no value (a null or a slash left it unset)",
+                       std::string(targets[c] ? "a real number" : "a value") + " (a record holds all " +
+                           std::to_string(READ_COLUMNS) + " columns of a flux row)");
     }
   }
   return r;

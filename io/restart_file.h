@@ -16,8 +16,8 @@ inline constexpr const char* RESTART_FILE = "FLUXATT.IN";
 // "FLUXATT.IN" read once; record k is then read as a fresh read of the file
 // would find it: six heading lines skipped by one-item reads, records 1..k-1
 // consumed by one-item reads, record k read column by column. A record is one
-// row of a flux file: its columns up to NSVEL (27 of 31) must stand on its
-// own line.
+// row of a flux file: all 31 of its columns must stand on its own line, and
+// none may be left unset by a null or a slash.
 class RestartFile {
  public:
   // Throws InputError when the file cannot be opened. A run that reads

@@ -1,6 +1,7 @@
 #include "io/validation.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <cstdio>
 
 #include "common/constants.h"
@@ -45,6 +46,27 @@ struct Positive {
   const char* name;
   double value;
 };
+
+// A parameter as a derived-quantity message names it: its value as written
+// and its line.
+std::string parameter_source(const ParameterFile& file, const std::string& name, double value) {
+  const auto it = file.origins.find(name);
+  if (it == file.origins.end() || it->second.text.empty()) return name + " = " + number(value);
+  return name + " = " + quoted_value(it->second.text) + " (line " +
+         std::to_string(it->second.line) + ")";
+}
+
+// The message about a quantity derived from several parameters: what it is,
+// the parameters it comes from with their values and lines, and what would
+// put it right.
+InputError derived_error(const ParameterFile& file, const std::string& quantity,
+                         std::initializer_list<Positive> sources, const std::string& expected) {
+  std::string from;
+  for (const Positive& s : sources) {
+    from += (from.empty() ? "" : ", ") + parameter_source(file, s.name, s.value);
+  }
+  return InputError(file.display_name, quantity + " from " + from + "; expected " + expected);
+}
 
 // Particle counts, the run mode and the quantities that must be positive.
 void check_counts_and_positives(const Checker& c, const RunParameters& p) {
@@ -109,18 +131,26 @@ void check_time_steps(const Checker& c, const RunParameters& p) {
   // A time step that underflows to 0, or is too small to advance the
   // particle clock, would never reach TTIME.
   const double DTMRT = momentum_relaxation_time(p.AP, p.RHOP, p.VISC);
-  c.require(std::isfinite(DTMRT) && DTMRT > 0, "AP", p.AP,
-            "a particle radius, density RHOP and viscosity VISC that give a positive, finite "
-            "momentum relaxation time dTMRT = 2 AP^2 RHOP / (9 VISC), the unit of the time steps "
-            "(it is " + number(DTMRT) + " s)");
+  if (!(std::isfinite(DTMRT) && DTMRT > 0)) {
+    throw derived_error(c.file(),
+                        "the momentum relaxation time dTMRT = 2 AP^2 RHOP / (9 VISC) = " +
+                            number(DTMRT) + " s",
+                        {{"AP", p.AP}, {"RHOP", p.RHOP}, {"VISC", p.VISC}},
+                        "a positive, finite dTMRT, the unit of the time steps: a density and a "
+                        "viscosity of a liquid and a colloid");
+  }
   const double clock_step = 0.5 * (std::nextafter(p.TTIME, INFINITY) - p.TTIME);
   for (const Positive& m : {Positive{"MULTB", p.MULTB}, Positive{"MULTNS", p.MULTNS},
                             Positive{"MULTC", p.MULTC}}) {
     const double DT = m.value * DTMRT;
-    c.require(std::isfinite(DT) && DT > clock_step, m.name, m.value,
-              std::string("a multiplier whose time step ") + m.name + " x dTMRT = " + number(DT) +
-                  " s is finite and large enough to advance the particle clock up to TTIME = " +
-                  number(p.TTIME) + " s (dTMRT = " + number(DTMRT) + " s)");
+    if (!(std::isfinite(DT) && DT > clock_step)) {
+      throw derived_error(
+          c.file(), std::string("the time step ") + m.name + " x dTMRT = " + number(DT) + " s",
+          {{m.name, m.value}, {"AP", p.AP}, {"RHOP", p.RHOP}, {"VISC", p.VISC}, {"TTIME", p.TTIME}},
+          "a finite step large enough to advance the particle clock up to TTIME (dTMRT = 2 "
+          "AP^2 RHOP / (9 VISC) = " + number(DTMRT) + " s): a density RHOP or viscosity VISC "
+          "of a liquid and a colloid, or a larger " + m.name);
+    }
   }
   c.require(p.DFACTNS >= 0, "DFACTNS", p.DFACTNS, "a slow-motion threshold >= 0");
   c.require(p.DFACTC >= 0, "DFACTC", p.DFACTC, "a slow-motion threshold >= 0");
@@ -143,9 +173,13 @@ void check_contact(const Checker& c, const RunParameters& p) {
   // With no adhesion the contact radius is 0/KINT: a zero KINT makes it 0/0.
   c.require(p.KINT != 0, "KINT", p.KINT, "a non-zero value");
   const double ACONTMAX = contact_radius_max(W132, p.AP, p.KINT);
-  c.require(ACONTMAX < p.AP, "W132", p.W132,
-            "a work of adhesion whose largest contact radius ACONTMAX = " + number(ACONTMAX) +
-                " m stays below AP");
+  if (!(ACONTMAX < p.AP)) {
+    throw derived_error(c.file(),
+                        "the largest contact radius ACONTMAX = " + number(ACONTMAX) + " m",
+                        {{"W132", p.W132}, {"KINT", p.KINT}, {"AP", p.AP}},
+                        "ACONTMAX below AP: a smaller work of adhesion |W132| or a stiffer "
+                        "contact (larger KINT)");
+  }
   // The steps take ACONT = BETA sqrt(2 AP DEF - DEF^2) up to DEF = DEFMAX, where
   // the root is ACONTMAX; a contact radius beyond AP has no zone of influence.
   c.require(p.BETA > 0, "BETA", p.BETA, "a contact-radius multiplier > 0");
@@ -199,9 +233,16 @@ void check_collector_heterodomains(const Checker& c, const RunParameters& p) {
             "a heterodomain radius > 0 when SCOV > 0 and HETMODE is 73");
   const std::int64_t NCL =
       collector_cluster_count(p.AG, p.HETMODE, p.SCOV, p.RHET0, p.RHET1, p.RHET2);
-  c.require(NCL >= 3, "SCOV", p.SCOV,
-            "a coverage that lays out at least 3 heterodomain clusters on the collector (it "
-            "lays out " + std::to_string(NCL) + ")");
+  if (NCL < 3) {
+    throw derived_error(c.file(),
+                        "the number of heterodomain clusters on the collector, " +
+                            std::to_string(NCL) + ",",
+                        {{"SCOV", p.SCOV}, {"HETMODE", static_cast<double>(p.HETMODE)},
+                         {"RHET0", p.RHET0}, {"RHET1", p.RHET1}, {"RHET2", p.RHET2},
+                         {"AG", p.AG}},
+                        "at least 3 clusters: heterodomain radii RHET0, RHET1, RHET2 small "
+                        "against the collector radius AG, or a larger coverage SCOV");
+  }
 }
 
 // The particle's heterodomain layout, when it has any.
@@ -233,7 +274,10 @@ InputError parameter_error(const ParameterFile& file, const std::string& name, d
   std::string found;
   if (auto it = file.origins.find(name); it != file.origins.end()) {
     line = it->second.line;
-    if (!it->second.text.empty()) found = quoted_value(it->second.text);
+    // A null on the line left the value as it was before.
+    found = it->second.text.empty()
+                ? "no value (a null on the line left it unset, at " + number(value) + ")"
+                : quoted_value(it->second.text);
   }
   if (found.empty()) found = number(value);
   return InputError(file.display_name, line, name, found, expected);

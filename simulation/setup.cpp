@@ -95,8 +95,9 @@ double primary_minimum(const RunParameters& p, const RunConstants& c) {
           "INPUT.IN", 0, "",
           "colloidal forces with no primary minimum within 1 micrometre of the surface "
           "(Born repulsion outweighs every attraction)",
-          "attractive van der Waals, double-layer or acid-base forces (A132, the zeta "
-          "potentials, GAMMA0AB)");
+          "attractive van der Waals, double-layer or acid-base forces (A132 with a "
+          "retardation wavelength LAMBDAVDW of about 1e-7 m: a small LAMBDAVDW damps the van "
+          "der Waals attraction; the zeta potentials; GAMMA0AB)");
     }
     HMIN = H;
     H = H + H_GRID;

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -179,6 +180,12 @@ TEST(OrderedOutput, OutOfOrderParticlesComeOutInOrderAlsoFromTheScratchFile) {
   EXPECT_EQ(read_text(dir / "EX"), "row 5\n");
   EXPECT_EQ(read_text(dir / "ATT"), "row 6\n");
   EXPECT_EQ(read_text(dir / "REM"), "row 7\n");
+
+  // The largest particle number: the head moves one past it without overflow.
+  OrderedOutput last(INT32_MAX, nullptr, {&ex, &att, &rem});
+  std::string none;
+  last.finish(INT32_MAX, none, 0, "last row\n");
+  EXPECT_EQ(last.head(), std::int64_t{INT32_MAX} + 1);
 }
 
 // The program itself in dir, as a child process with its output in files.

@@ -123,9 +123,9 @@ TEST(Program, InputThatWouldHangOrEndInNaNIsRefusedBeforeAnyFile) {
       {with(one_particle, {{"LAMBDASTE", "1.0"}, {"GAMMA0STE", "1e-3"}}), {"5", "7"}, "", {"parameter IPART: found 7"}},
       {with(one_particle, {{"NPART", "0"}, {"BETA", "0"}}), {"5", "2"}, "", {"parameter BETA"}},
       // Time steps that never reach the time limit.
-      {{{"MULTB", "1e-300"}}, {}, "", {"parameter MULTB", "advance the particle clock"}},
-      {{{"MULTC", "1e-30"}}, {}, "", {"parameter MULTC", "advance the particle clock"}},
-      {{{"AP", "1e-120"}}, {}, "", {"parameter AP", "dTMRT", "it is 0 s"}},
+      {{{"MULTB", "1e-300"}}, {}, "", {"MULTB = \"1e-300\"", "advance the particle clock"}},
+      {{{"MULTC", "1e-30"}}, {}, "", {"MULTC = \"1e-30\"", "advance the particle clock"}},
+      {{{"AP", "1e-120"}}, {}, "", {"AP = \"1e-120\"", "dTMRT = 2 AP^2 RHOP / (9 VISC) = 0 s"}},
       {{{"ZI", "1e-300"}}, {}, "", {"line 22, parameter IS, ZI, ER, T", "KAPPA = 0 1/m"}},
       // Ranges that gave NaN or meaningless output.
       {{{"POROSITY", "0.005"}}, {}, "", {"parameter AP", "RB - AG = 4.26422212e-07 m"}},
