@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/constants.h"
+#include "simulation/fates.h"
 #include "forces/hydrodynamics.h"
 
 namespace colloidsim {
@@ -86,6 +87,107 @@ Json efficiency_json(const Efficiency& e) {
   object["efficiency"] = e.value;
   object["efficiency_interval"] = {e.low, e.high};
   return object;
+}
+
+// The injection rings, the precision, the correlations and the warnings.
+void judge(const RunFiles& run, RunSummary& s, const RunEcho& e, const std::string& file,
+           const std::array<std::int64_t, 6>& fate_counts) {
+  const double RLIM = e.real("RLIM(m)", file), RB = e.real("RB(m)", file);
+  std::array<std::int64_t, INJECTION_RINGS> particles{}, attached{}, retained{};
+  for (const auto& rows : run.rows) {
+    for (const FluxRow& row : rows) {
+      const FluxRecord& r = row.record;
+      const double x = (r.RINJ / RLIM) * (r.RINJ / RLIM);
+      if (!std::isfinite(x)) continue;
+      const auto k = static_cast<std::size_t>(
+          std::clamp(static_cast<int>(x * INJECTION_RINGS), 0, INJECTION_RINGS - 1));
+      ++particles[k];
+      if (is_fate_code(r.ATTACHK)) {
+        const FateFacts& facts = facts_of(static_cast<Fate>(r.ATTACHK));
+        if (facts.attached) ++attached[k];
+        if (facts.retained) ++retained[k];
+      }
+    }
+  }
+  for (std::size_t k = 0; k < s.rings.size(); ++k) {
+    InjectionRing& ring = s.rings[k];
+    ring.inner = RLIM * std::sqrt(static_cast<double>(k) / INJECTION_RINGS);
+    ring.outer = RLIM * std::sqrt(static_cast<double>(k + 1) / INJECTION_RINGS);
+    ring.particles = particles[k];
+    ring.attached = wilson_proportion(attached[k], particles[k]);
+    ring.retained = wilson_proportion(retained[k], particles[k]);
+  }
+  const std::int64_t all_attached = s.attached.fraction.count;
+  const InjectionRing& outer = s.rings.back();
+  s.outer_ring_share = all_attached > 0 ? static_cast<double>(outer.attached.count) /
+                                              static_cast<double>(all_attached)
+                                        : NaN;
+  const double f = s.attached.fraction.fraction;
+  s.particles_for_ten_percent =
+      all_attached > 0 ? static_cast<std::int64_t>(std::ceil(Z95 * Z95 * (1 - f) / (0.01 * f))) : 0;
+
+  CorrelationInputs in;
+  in.AP = e.real("AP(m)", file);
+  in.AG = e.real("AG(m)", file);
+  in.POROSITY = e.real("POROSITY", file);
+  in.VSUP = e.real("VSUP(m/s)", file);
+  in.VISC = e.real("VISC(kg/m/s)", file);
+  in.T = e.real("T(K)", file);
+  in.A = e.real("A132(J)", file);
+  in.RHOP = e.real("RHOP(kg/m3)", file);
+  in.RHOW = e.real("RHOW(kg/m3)", file);
+  s.numbers = dimensionless_numbers(in);
+  s.eta0_te = eta0_tufenkji_elimelech(s.numbers);
+  s.eta0_rt = eta0_rajagopalan_tien(s.numbers);
+
+  std::vector<std::string>& w = s.warnings;
+  if (outer.attached.low > OUTER_RING_THRESHOLD) {
+    // Where the ring fractions fall to zero: the line through the two outer
+    // rings' attached fractions, at the rings' middle radii; twice RLIM when
+    // they do not fall.
+    const InjectionRing& inner = s.rings[s.rings.size() - 2];
+    const double r1 = 0.5 * (inner.inner + inner.outer), r2 = 0.5 * (outer.inner + outer.outer);
+    const double f1 = inner.attached.fraction, f2 = outer.attached.fraction;
+    double suggested = 2 * RLIM;
+    if (std::isfinite(f1) && f1 > f2) suggested = std::max(1.25 * RLIM, r2 + f2 * (r2 - r1) / (f1 - f2));
+    suggested = std::min(suggested, RB);
+    w.push_back("RLIM = " + format("%.3g", RLIM) + " m may be too small: of the " +
+                std::to_string(outer.particles) + " particles injected in the outermost ring (" +
+                format("%.3g", outer.inner) + " to " + format("%.3g", RLIM) + " m from the axis) " +
+                std::to_string(outer.attached.count) + " attached (" +
+                format("%.3g", outer.attached.fraction) + ", 95 % interval " +
+                format("%.3g", outer.attached.low) + "-" + format("%.3g", outer.attached.high) +
+                "), so part of the collector's catchment lies outside the injection disc and "
+                "eta is biased low; run again with RLIM = " + format("%.3g", suggested) +
+                " m (where the ring fractions fall to zero; at most RB)");
+  }
+  const std::int64_t unresolved = fate_counts[2];
+  if (unresolved > 0 && s.finished > 0) {
+    const double upper = static_cast<double>(all_attached + unresolved) /
+                         static_cast<double>(s.finished) * s.disc_ratio * s.flow_factor;
+    w.push_back(std::to_string(unresolved) + " of " + std::to_string(s.finished) +
+                " particles were unresolved at TTIME (fate 3): the attached eta is a lower bound; "
+                "if they all attached it would be " + format("%.3g", upper) +
+                " (a longer TTIME decides them)");
+  }
+  if (s.missing > 0) {
+    w.push_back(std::to_string(s.missing) + " of " + std::to_string(s.NPART) +
+                " particles have no row yet (a partial run): the missing ones may be the slow "
+                "ones, so eta may change when they are done");
+  }
+  if (all_attached > 0 && std::isfinite(s.attached.value) &&
+      (s.attached.high - s.attached.value > WIDE_INTERVAL * s.attached.value ||
+       s.attached.value - s.attached.low > WIDE_INTERVAL * s.attached.value)) {
+    w.push_back("only " + std::to_string(all_attached) + " particles attached: the 95 % interval of "
+                "eta reaches beyond +-" + format("%.0f", 100 * WIDE_INTERVAL) + " %; about " +
+                std::to_string(s.particles_for_ten_percent) +
+                " particles would give +-10 % at this fraction");
+  }
+  if (fate_counts[5] > 0) {
+    w.push_back(std::to_string(fate_counts[5]) + " particles crashed below H0 (fate 6): a "
+                "near-surface or contact step carried them through the contact band; run again "
+                "with a smaller MULTNS (near-surface step) or MULTC (contact step)");
+  }
 }
 
 }  // namespace
@@ -186,6 +288,7 @@ RunSummary summarize(const RunFiles& run, const std::string& directory_shown) {
       wilson_proportion(fate_counts[1] + fate_counts[3] + fate_counts[4] + fate_counts[5],
                         s.finished),
       factor);
+  judge(run, s, e, file, fate_counts);
   return s;
 }
 
@@ -242,8 +345,9 @@ void append_summary_text(std::string& out, const RunSummary& s) {
   out += "  the 95 % interval is the Wilson interval of f times the same factors\n";
   const auto efficiency_line = [&](const char* name, const Efficiency& e) {
     out += "  " + pad(name, 30) + "f = " + number(e.fraction.fraction, "%.4f") +
-           "   eta = " + number(e.value) + "   95 % interval " +
-           (std::isfinite(e.low) ? number(e.low) + " - " + number(e.high) : std::string("-")) +
+           "   eta = " + number(e.value, "%#.4g") + "   95 % interval " +
+           (std::isfinite(e.low) ? number(e.low, "%#.4g") + " - " + number(e.high, "%#.4g")
+                                 : std::string("-")) +
            "\n";
   };
   efficiency_line("attached (fates 2, 4, 6)", s.attached);
@@ -251,6 +355,40 @@ void append_summary_text(std::string& out, const RunSummary& s) {
   if (!std::isfinite(s.flow_factor)) {
     out += "  (eta is defined for VSUP > 0 and VSUP + v_s > 0 only)\n";
   }
+
+  out += "\nInjection disc: equal-area rings of RINJ (the outermost should attach none)\n";
+  out += "  ring RINJ (m)                 particles  attached (95 % interval)   retained (95 % interval)\n";
+  for (std::size_t k = 0; k < s.rings.size(); ++k) {
+    const InjectionRing& r = s.rings[k];
+    out += "  " + right(std::to_string(k + 1), 4) + " " +
+           pad(number(r.inner, "%.3g") + " - " + number(r.outer, "%.3g"), 22) +
+           right(std::to_string(r.particles), 9) + "  " +
+           pad(number(r.attached.fraction, "%.3f") + " " + interval(r.attached, "%.3f"), 26) +
+           number(r.retained.fraction, "%.3f") + " " + interval(r.retained, "%.3f") + "\n";
+  }
+  out += "  share of the attached eta from the outermost ring: " +
+         number(s.outer_ring_share, "%.3f") + "\n";
+  if (s.particles_for_ten_percent > 0) {
+    out += "  precision: about " + std::to_string(s.particles_for_ten_percent) +
+           " particles give a 95 % interval of +-10 % of the attached eta at this fraction\n";
+  }
+
+  out += "\nCorrelations for a perfect-sink collector (favorable deposition; for an unfavorable\n"
+         "run eta/eta0 is the attachment efficiency alpha)\n";
+  const DimensionlessNumbers& n = s.numbers;
+  out += "  As = " + number(n.As) + ", NR = " + number(n.NR) + ", NPe = " + number(n.NPe) +
+         ", NvdW = " + number(n.NvdW) + ", NA = " + number(n.NA) + ", NG = " + number(n.NG) +
+         ", NLo = " + number(n.NLo) + "\n";
+  const auto correlation = [&](const char* name, double eta0) {
+    out += "  " + pad(name, 50) + "eta0 = " + number(eta0, "%#.4g") +
+           "   eta/eta0 attached " + number(s.attached.value / eta0, "%.3g") + ", retained " +
+           number(s.retained.value / eta0, "%.3g") + "\n";
+  };
+  correlation("Tufenkji and Elimelech (2004)", s.eta0_te);
+  correlation("Rajagopalan and Tien (1976), Logan et al. (1995)", s.eta0_rt);
+
+  out += s.warnings.empty() ? "\nWarnings: none\n" : "\nWarnings\n";
+  for (const std::string& warning : s.warnings) out += "  - " + warning + "\n";
 
   out +=
       "\nAttachment positions (fates 2, 4, 6) over the polar angle from the forward\n"
@@ -290,6 +428,25 @@ void append_summary_json(std::string& out, const RunSummary& s) {
   efficiency["attached"] = efficiency_json(s.attached);
   efficiency["retained"] = efficiency_json(s.retained);
   j["attachment_angle"] = {{"bin_width_deg", 10}, {"counts", s.attachment_angle}};
+  Json& rings = j["injection_rings"];
+  rings = Json::array();
+  for (const InjectionRing& r : s.rings) {
+    Json ring;
+    ring["inner_m"] = r.inner;
+    ring["outer_m"] = r.outer;
+    ring["particles"] = r.particles;
+    add_proportion(ring["attached"], r.attached);
+    add_proportion(ring["retained"], r.retained);
+    rings.push_back(ring);
+  }
+  j["outer_ring_share"] = s.outer_ring_share;
+  j["particles_for_ten_percent"] = s.particles_for_ten_percent;
+  const DimensionlessNumbers& n = s.numbers;
+  j["correlations"] = {{"numbers", {{"As", n.As}, {"NR", n.NR}, {"NPe", n.NPe}, {"NvdW", n.NvdW},
+                                    {"NA", n.NA}, {"NG", n.NG}, {"NLo", n.NLo}, {"D_m2_s", n.D}}},
+                       {"tufenkji_elimelech", s.eta0_te},
+                       {"rajagopalan_tien", s.eta0_rt}};
+  j["warnings"] = s.warnings;
   // Doubles in the shortest text that reads back to the same value; a
   // directory name that is not UTF-8 keeps its valid part.
   out += j.dump(2, ' ', false, Json::error_handler_t::replace);

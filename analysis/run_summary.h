@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/correlations.h"
 #include "analysis/run_files.h"
 
 namespace colloidsim {
@@ -49,6 +50,25 @@ struct Efficiency {
 
 inline constexpr int ANGLE_BINS = 18;  // 10-degree bins of the polar angle, 0..180 degrees
 
+// Equal-area rings of the injection disc: ring k (0-based) holds the
+// particles injected at RINJ in [RLIM sqrt(k/5), RLIM sqrt((k+1)/5)).
+inline constexpr int INJECTION_RINGS = 5;
+// The injection disc is too small when the outermost ring's attached
+// fraction has a 95 % Wilson lower bound above this: particles injected there
+// still reach the collector, so part of its catchment lies outside the disc
+// and eta is biased low.
+inline constexpr double OUTER_RING_THRESHOLD = 0.01;
+// An attached eta whose 95 % interval reaches further than this share of eta
+// on either side gets a warning; the precision line always says how many
+// particles would give +-10 %.
+inline constexpr double WIDE_INTERVAL = 0.5;
+
+struct InjectionRing {
+  double inner = 0, outer = 0;  // m
+  std::int64_t particles = 0;
+  Proportion attached, retained;  // of the ring's particles
+};
+
 struct RunSummary {
   std::string directory;
   RunLayout layout = RunLayout::AllParticles;
@@ -70,6 +90,17 @@ struct RunSummary {
   // Attached particles (fates 2, 4, 6) by the polar angle of their final
   // position from the forward stagnation point (+z, facing the flow).
   std::array<std::int64_t, ANGLE_BINS> attachment_angle{};
+
+  std::array<InjectionRing, INJECTION_RINGS> rings;
+  double outer_ring_share = 0;  // of the attached particles, so of eta; NaN without any
+  // Particles for a 95 % interval of +-10 % of the attached eta at the
+  // observed fraction (z^2 (1 - f) / (0.1^2 f)); 0 when none attached.
+  std::int64_t particles_for_ten_percent = 0;
+  // eta0 of two correlations for a perfect-sink collector (analysis/correlations.h).
+  DimensionlessNumbers numbers;
+  double eta0_te = 0, eta0_rt = 0;  // Tufenkji-Elimelech, Rajagopalan-Tien
+  // Why the efficiency is not final, each with its numbers.
+  std::vector<std::string> warnings;
 };
 
 // Summarises a run read without problems. Throws InputError when the echo

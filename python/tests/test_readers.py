@@ -37,7 +37,8 @@ def test_both_examples_agree_with_the_summary(examples, colloidsim, example):
     summary = json.loads(out)
     assert set(summary) == {"directory", "layout", "file_count", "NPART", "finished", "missing",
                             "missing_ranges", "fates", "families", "efficiency",
-                            "attachment_angle", "run_record"}
+                            "attachment_angle", "injection_rings", "outer_ring_share",
+                            "particles_for_ten_percent", "correlations", "warnings", "run_record"}
     assert summary["finished"] == len(run.flux) and summary["missing_ranges"] == []
     for fate in range(1, 7):
         assert summary["fates"][str(fate)]["count"] == np.count_nonzero(run.flux["ATTACHK"] == fate)

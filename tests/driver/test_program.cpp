@@ -195,7 +195,7 @@ TEST(Program, ArgumentsOfTheOneParticleModeAreRefusedInTheOther) {
   // A run of one particle of the favorable example at a fast flow.
   std::string input = read_text(source_path("examples/favorable/INPUT.IN"));
   input.replace(input.find("10 0 0"), 6, "1 0 0");
-  input.replace(input.find("4.0e-6 5.0e-5"), 13, "4.0e-4 2.0e-5");
+  input.replace(input.find("4.0e-6 1.2e-4"), 13, "4.0e-4 2.0e-5");
   const auto plain = fresh_directory("program-no-arguments");
   const auto with = fresh_directory("program-refused-arguments");
   write_text(plain / "INPUT.IN", input);

@@ -146,7 +146,7 @@ TEST(Summary, KnownFatesGiveHandComputedCountsIntervalsAndEfficiency) {
        {"  particles: 10 finished of NPART = 12, 2 missing: 5, 12\n",
         "  4 torque with slow motion                   1    0.1000  0.0179 - 0.4042\n",
         "  ATT (fates 2, 4, 6)                         4    0.4000  0.1682 - 0.6873\n",
-        "  attached (fates 2, 4, 6)      f = 0.4000   eta = 0.0155   95 % interval 0.006516 - "
+        "  attached (fates 2, 4, 6)      f = 0.4000   eta = 0.01550   95 % interval 0.006516 - "
         "0.02663\n",
         "   40 -  50 deg        1\n"}) {
     EXPECT_NE(text.out.find(line), std::string::npos) << line << "in\n" << text.out;

@@ -79,7 +79,7 @@ TEST(ParameterFile, CoatingConstantsStandBetweenTheCoreConstants) {
 }
 
 TEST(ParameterFile, ValuesMayUseRepeatsNullsDExponentsAndSpreadOverLines) {
-  std::string text = edited(favorable_text(), "4.0e-6 5.0e-5 0.37 2.55e-4 2000.0",
+  std::string text = edited(favorable_text(), "4.0e-6 1.2e-4 0.37 2.55e-4 2000.0",
                             "4.0D-6, 5.0-5\n0.37 2.55e-4 2000.0");
   text = edited(text, "0.0 0.6e-9 0.0 1.0e-9", "2*0.0 , 1.0e-9 / ignored");
   const RunParameters p = read_text_as_parameter_file(text, "notation").parameters;
@@ -192,7 +192,7 @@ TEST(ParameterFile, ValidationNamesFileLineParameterValueAndExpectation) {
       {"10 0 0", "0 0 0", "INPUT.IN, line 7, parameter NPART: found \"0\"; expected at least 1 particle"},
       {"10 0 0", "10 0 2", "INPUT.IN, line 7, parameter CLUSTER: found \"2\"; expected 0 (all particles in one run) or 1 (one particle from the command line)"},
       {"0.37 2.55e-4", "1.0 2.55e-4", "INPUT.IN, line 12, parameter POROSITY: found \"1.0\"; expected a value in (0, 1)"},
-      {"5.0e-5 0.37", "5.0e-3 0.37", "INPUT.IN, line 12, parameter RLIM: found \"5.0e-3\"; expected a value in (0, RB] with the cell radius RB = 0.000297458693 m"},
+      {"1.2e-4 0.37", "5.0e-3 0.37", "INPUT.IN, line 12, parameter RLIM: found \"5.0e-3\"; expected a value in (0, RB] with the cell radius RB = 0.000297458693 m"},
       {"10.0 1 -0.030", "10.0 0 -0.030", "INPUT.IN, line 22, parameter ZI: found \"0\"; expected a non-zero ion valence"},
       {"1.0e-20 1.0e-7 1", "1.0e-20 1.0e-7 5", "INPUT.IN, line 37, parameter VDWMODE: found \"5\"; expected 1, 2, 3 or 4"},
       {"0.0 0 0.0 1.0e-8", "0.0 3 0.0 1.0e-8", "INPUT.IN, line 57, parameter ASP: found \"0.0\"; expected an asperity radius > 0 when RMODE is 1, 2 or 3"},
@@ -234,7 +234,7 @@ TEST(Echo, FavorableExampleLineByLine) {
   // dTMRT 5.87285700e-08 s, ACONTMAX 1.05492363e-08 m.
   const std::vector<std::string> expected = {
       "NPART=     10"
-      "  VSUP(m/s)=  0.40000000E-05  RLIM(m)=  0.50000000E-04  POROSITY=  0.37000000E+00"
+      "  VSUP(m/s)=  0.40000000E-05  RLIM(m)=  0.12000000E-03  POROSITY=  0.37000000E+00"
       "  AG(m)=  0.25500000E-03  RB(m)=  0.29745869E-03  TTIME(s)=  0.20000000E+04"
       "  ATTMODE=  0  SLIP(m)=  0.00000000E+00  RMODE=  0  ASP(m)=  0.00000000E+00"
       "  ASP2(m)=  0.10000000E-07",
