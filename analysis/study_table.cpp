@@ -101,6 +101,24 @@ std::vector<Column> columns(const StudyTable& table) {
   }
   c.push_back(efficiency_column("eta_attached", &RunSummary::attached));
   c.push_back(efficiency_column("eta_retained", &RunSummary::retained));
+  // eta0 of the perfect-sink correlations, and how many warnings the
+  // condition's summary gives (STUDY.json and summary list them).
+  c.push_back({{"eta0_tufenkji_elimelech", "eta0_rajagopalan_tien"}, "eta0 TE",
+               [](const StudyTableRow& r) -> std::vector<std::string> {
+                 if (!r.summary) return {"", ""};
+                 return {shortest(r.summary->eta0_te), shortest(r.summary->eta0_rt)};
+               },
+               [](const StudyTableRow& r) {
+                 if (!r.summary || !std::isfinite(r.summary->eta0_te)) return std::string("-");
+                 return digits(r.summary->eta0_te);
+               }});
+  c.push_back({{"warnings"}, "warnings",
+               [](const StudyTableRow& r) -> std::vector<std::string> {
+                 return {r.summary ? std::to_string(r.summary->warnings.size()) : std::string()};
+               },
+               [](const StudyTableRow& r) {
+                 return r.summary ? std::to_string(r.summary->warnings.size()) : std::string("-");
+               }});
   if (table.has_reference) {
     c.push_back({{"alpha", "alpha_low", "alpha_high"}, "alpha [95 %]",
                  [](const StudyTableRow& r) -> std::vector<std::string> {
@@ -244,6 +262,9 @@ std::string study_table_json(const StudyTable& table) {
         row[key] = {{"value", json_number(e->value)},
                     {"interval", {json_number(e->low), json_number(e->high)}}};
       }
+      row["eta0"] = {{"tufenkji_elimelech", json_number(s.eta0_te)},
+                     {"rajagopalan_tien", json_number(s.eta0_rt)}};
+      row["warnings"] = s.warnings;
     } else {
       row["NPART"] = nullptr;
       row["finished"] = 0;

@@ -49,13 +49,25 @@ echo "refused submissions: none queued"
 run="$scratch/run"
 mkdir -p "$run"
 cp "$top/examples/cluster/INPUT.IN" "$run/"
+# queued JOB: whether JOB is still in the queue. A squeue that fails for
+# another reason than an unknown job (a controller slow to answer under load)
+# counts as still queued, so a busy machine does not end the wait early.
+queued() {
+  local out
+  if out=$(squeue -h -j "$1" 2>&1); then
+    [ -n "$out" ]
+  else
+    ! grep -q "Invalid job id" <<< "$out"
+  fi
+}
+
 # Ten particles in blocks of three: 1-3, 4-6, 7-9, 10.
 submitted=$(COLLOIDSIM="$program" "$top/examples/cluster/submit.sh" --seed 11 --block-size 3 "$run")
 echo "$submitted"
 merge_job=$(echo "$submitted" | awk '{print $NF}')
 
 deadline=$((SECONDS + 150))
-while squeue -h -j "$merge_job" 2> /dev/null | grep -q .; do
+while queued "$merge_job"; do
   if squeue -h -j "$merge_job" -o '%r' | grep -q DependencyNeverSatisfied; then
     echo "a block failed; its output:" >&2
     tail -n 20 "$run"/slurm-*.out >&2 || true
@@ -70,7 +82,11 @@ while squeue -h -j "$merge_job" 2> /dev/null | grep -q .; do
   sleep 1
 done
 for name in FLUXEX.OUT FLUXATT.OUT FLUXREM.OUT; do
-  [ -f "$run/$name" ] || { echo "the merge job wrote no $name" >&2; cat "$run"/slurm-*-merge.out >&2; exit 1; }
+  [ -f "$run/$name" ] || {
+    echo "the merge job wrote no $name; the jobs' output:" >&2
+    tail -n 20 "$run"/slurm-*.out >&2 || true
+    exit 1
+  }
 done
 
 all="$scratch/all"
@@ -91,7 +107,7 @@ count=$(ls "$run"/VORNEKFLUX*.OUT | wc -l)
 # failed (the merge job then never starts) or after 120 s.
 wait_for() {
   local job=$1 dir=$2 deadline=$((SECONDS + 120))
-  while squeue -h -j "$job" 2> /dev/null | grep -q .; do
+  while queued "$job"; do
     if squeue -h -j "$job" -o '%r' | grep -q DependencyNeverSatisfied; then
       echo "a task failed; its output:" >&2
       tail -n 20 "$dir"/slurm-*.out >&2 || true

@@ -87,6 +87,9 @@ TEST(Study, EachConditionIsTheSingleRunAndTheTableIsItsSummary) {
               json["efficiency"]["attached"]["efficiency"].get<double>()) << name;
     EXPECT_EQ(std::stod(fields[column("eta_retained_high")]),
               json["efficiency"]["retained"]["efficiency_interval"][1].get<double>()) << name;
+    EXPECT_EQ(std::stod(fields[column("eta0_tufenkji_elimelech")]),
+              json["correlations"]["tufenkji_elimelech"].get<double>()) << name;
+    EXPECT_EQ(std::stoull(fields[column("warnings")]), json["warnings"].size()) << name;
   }
   // The printed table is the table of --table.
   EXPECT_EQ(run_in(dir, {"study", "--table"}).out, o.out);
