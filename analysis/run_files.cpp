@@ -430,7 +430,9 @@ std::int64_t RunFiles::missing_count() const {
 RunFiles read_run_files(const std::filesystem::path& directory, RunFileChoice choice) {
   RunFiles run;
   run.directory = directory;
-  const std::string shown = directory.string();
+  // As typed, without the "./." the working directory and a default DIR make.
+  std::string shown = directory.lexically_normal().string();
+  if (shown.size() > 1 && shown.back() == '/') shown.pop_back();
 
   bool all_particles_present[3] = {false, false, false};
   std::map<std::int32_t, std::array<bool, 3>> numbered;

@@ -295,7 +295,8 @@ RunSummary summarize(const RunFiles& run, const std::string& directory_shown) {
 void append_summary_text(std::string& out, const RunSummary& s) {
   out += "Run summary of " + s.directory + "\n";
   if (s.layout == RunLayout::AllParticles) {
-    out += "  files: FLUXEX.OUT, FLUXATT.OUT, FLUXREM.OUT (all-particles run)\n";
+    out += std::string("  files: FLUXEX.OUT, FLUXATT.OUT, FLUXREM.OUT (") +
+           (s.merged ? "merged from one-particle runs" : "all-particles run") + ")\n";
   } else {
     out += "  files: " + std::to_string(s.files.size()) +
            " numbered VORNEKFLUX{EX,ATT,REM}.n.OUT (one-particle runs)\n";
@@ -404,6 +405,7 @@ void append_summary_json(std::string& out, const RunSummary& s) {
   Json j;
   j["directory"] = s.directory;
   j["layout"] = s.layout == RunLayout::AllParticles ? "all-particles" : "numbered";
+  j["merged"] = s.merged;
   j["file_count"] = s.files.size();
   j["NPART"] = s.NPART;
   j["finished"] = s.finished;

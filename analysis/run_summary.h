@@ -72,6 +72,7 @@ struct InjectionRing {
 struct RunSummary {
   std::string directory;
   RunLayout layout = RunLayout::AllParticles;
+  bool merged = false;  // all-particles files that merge wrote from one-particle runs
   std::vector<std::string> files;
   std::int32_t NPART = 0;
   std::int64_t finished = 0;

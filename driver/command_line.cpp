@@ -389,6 +389,12 @@ std::string usage_text(const std::vector<Subcommand>& subcommands) {
   return text + RUN_DESCRIPTION;
 }
 
+std::string absolute_directory(const std::filesystem::path& dir) {
+  std::string text = std::filesystem::absolute(dir).lexically_normal().string();
+  if (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
 std::string directory_argument(const std::vector<std::string>& positional,
                                const std::string& command) {
   if (positional.size() > 1) {

@@ -38,6 +38,10 @@ struct CommandLine {
 };
 
 // Where a command runs and writes.
+// dir as an absolute path without "." parts or a trailing slash, as the
+// reports name a run directory.
+std::string absolute_directory(const std::filesystem::path& dir);
+
 struct CommandContext {
   std::filesystem::path workdir;
   std::ostream& out;

@@ -66,6 +66,33 @@ bool has_numbered_files(const std::filesystem::path& dir, const std::string& sho
   return any;
 }
 
+// Whether dir holds one of FLUXEX.OUT, FLUXATT.OUT, FLUXREM.OUT as a file
+// (or a link to one; a directory or a dangling link in their place is a
+// name that cannot be written, reported as such).
+bool has_all_particles_files(const std::filesystem::path& dir) {
+  std::error_code error;
+  for (const char* name : FLUX_FILE_NAMES) {
+    if (std::filesystem::is_regular_file(dir / name, error)) return true;
+  }
+  return false;
+}
+
+// An earlier merge's files may be merged over (more blocks have finished
+// since); those of an all-particles run, or of a run without a record, only
+// when the user says so.
+void check_replacement(const std::filesystem::path& dir, const std::string& shown, bool replace) {
+  if (replace || !has_all_particles_files(dir)) return;
+  const auto record = read_run_record(dir, RUN_RECORD_NAME);
+  const std::string mode = record ? record->value("mode", std::string()) : std::string();
+  if (mode == "merge") return;
+  throw InputError(shown, 0, "",
+                   "the flux files FLUXEX.OUT, FLUXATT.OUT, FLUXREM.OUT of " +
+                       (mode.empty() ? std::string("a run without a record (") + RUN_RECORD_NAME + ")"
+                                     : "an all-particles run (" + std::string(RUN_RECORD_NAME) + ": mode \"" +
+                                           mode + "\")"),
+                   "a directory without them, or --replace to merge over them; nothing written");
+}
+
 // Every problem of the numbered files, one per line.
 std::string problems_text(const RunFiles& run) {
   std::string text;
@@ -76,14 +103,15 @@ std::string problems_text(const RunFiles& run) {
 }  // namespace
 
 std::string merge_usage_text() {
-  return "Usage: colloidsim merge [DIR] [--allow-missing]\n"
+  return "Usage: colloidsim merge [DIR] [--allow-missing] [--replace]\n"
          "\n"
          "Writes FLUXEX.OUT, FLUXATT.OUT and FLUXREM.OUT in DIR (default: the working\n"
          "directory) from the numbered flux files VORNEKFLUX{EX,ATT,REM}.n.OUT of\n"
          "particles 1..NPART that one-particle runs (colloidsim NPART n, or blocks\n"
          "NPART A-B) wrote there. With --seed, the merged files are byte for byte\n"
          "those of the all-particles run of the same INPUT.IN (CLUSTER = 0) and seed.\n"
-         "The trajectory files stay as they are.\n"
+         "The trajectory files stay as they are. The files of an earlier merge are\n"
+         "replaced; those of an all-particles run only with --replace.\n"
          "\n"
          "Every numbered file must carry the same echo, hold whole rows, and every\n"
          "particle must have one row in one family; otherwise every problem is\n"
@@ -95,6 +123,9 @@ void define_merge_options(OptionSet& options, MergeArguments& a) {
       .flag("--allow-missing", a.allow_missing,
             "merge the particles that are there and list the\n"
             "missing ones on standard error")
+      .flag("--replace", a.replace,
+            "merge over the flux files of an all-particles run\n"
+            "(or of a run without a record) in DIR")
       .footer("\n"
               "Exit status: 0 once the three files are written; 1 with every problem\n"
               "listed on standard error and nothing written.\n");
@@ -119,7 +150,9 @@ std::string missing_usage_text() {
          "\n"
          "Lists the particles of 1..NPART that have no numbered flux row in DIR\n"
          "(default: the working directory), as ranges A-B, one per line. NPART is\n"
-         "that of the numbered files' echo, or N.\n";
+         "that of the numbered files' echo, or N. In the directory of an\n"
+         "all-particles run it lists the particles without a row in FLUXEX.OUT,\n"
+         "FLUXATT.OUT and FLUXREM.OUT (a stopped run; --resume runs them).\n";
 }
 
 int run_merge_command(const MergeArguments& a, const CommandContext& context) {
@@ -132,8 +165,10 @@ int run_merge_command(const MergeArguments& a, const CommandContext& context) {
     const RunLock lock = RunLock::directory(dir, shown);
     std::vector<std::string> args = {"merge", shown};
     if (allow_missing) args.push_back("--allow-missing");
+    if (a.replace) args.push_back("--replace");
     nlohmann::ordered_json record = merge_record(dir, shown, args);
     const RunFiles run = read_run_files(dir, RunFileChoice::Numbered);
+    check_replacement(dir, shown, a.replace);
     const Ranges missing = missing_ranges(run);
     if (!run.problems.empty() || (!missing.empty() && !allow_missing)) {
       std::string message = "colloidsim merge: " + shown + ": nothing written:\n";
@@ -166,9 +201,14 @@ int run_merge_command(const MergeArguments& a, const CommandContext& context) {
     record["status"] = "complete";
     record["end"] = utc_time_now();
     write_run_record(dir, RUN_RECORD_NAME, record);
+    context.out << "colloidsim merge: wrote FLUXEX.OUT, FLUXATT.OUT, FLUXREM.OUT in "
+                << absolute_directory(dir) << ": "
+                << run.finished() << " of " << run.NPART << " particles ("
+                << run.rows[0].size() << " EX, " << run.rows[1].size() << " ATT, "
+                << run.rows[2].size() << " REM) from " << run.files.size() / 3
+                << " numbered file sets\n";
     if (!missing.empty()) {
-      err << "colloidsim merge: merged " << run.finished() << " of " << run.NPART
-          << " particles; missing: " << ranges_text(missing, ", ") << "\n";
+      err << "colloidsim merge: missing: " << ranges_text(missing, ", ") << "\n";
     }
     return 0;
   } catch (const InputError& e) {
@@ -186,17 +226,23 @@ int run_missing_command(const MissingArguments& a, const CommandContext& context
     const std::optional<std::int64_t>& npart = a.npart;
     const std::filesystem::path dir = context.workdir / shown;
     Ranges missing;
-    if (!has_numbered_files(dir, shown)) {
+    const bool numbered = has_numbered_files(dir, shown);
+    const bool all_particles = !numbered && has_all_particles_files(dir);
+    if (!numbered && !all_particles) {
       if (!npart) {
         throw InputError(shown, 0, "", "no numbered flux file",
                          "the numbered files of a run, or --npart N");
       }
       missing.push_back({1, *npart});
     } else {
-      const RunFiles run = read_run_files(dir, RunFileChoice::Numbered);
+      // An all-particles run is read as summary reads it.
+      const RunFiles run = read_run_files(
+          dir, all_particles ? RunFileChoice::AllParticles : RunFileChoice::Numbered);
       if (npart && *npart != run.NPART) {
         throw InputError(shown, 0, "--npart", std::to_string(*npart),
-                         "the particle count of the numbered files' echo, " + std::to_string(run.NPART));
+                         std::string("the particle count of the ") +
+                             (all_particles ? "flux" : "numbered") + " files' echo, " +
+                             std::to_string(run.NPART));
       }
       missing = missing_ranges(run);
       if (!run.problems.empty()) {
@@ -204,6 +250,11 @@ int run_missing_command(const MissingArguments& a, const CommandContext& context
             << ": these files need a look (a particle whose row cannot be read counts as "
                "missing):\n"
             << problems_text(run);
+      }
+      if (all_particles && !missing.empty()) {
+        err << "colloidsim missing: " << shown
+            << " holds an all-particles run; colloidsim --resume (with the run's --seed) "
+               "runs the missing particles\n";
       }
     }
     if (block) {

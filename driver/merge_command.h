@@ -18,6 +18,7 @@ namespace colloidsim {
 struct MergeArguments {
   std::vector<std::string> positional;  // DIR
   bool allow_missing = false;
+  bool replace = false;
 };
 
 struct MissingArguments {

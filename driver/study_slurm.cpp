@@ -129,7 +129,7 @@ int run_merge(const LoadedStudy& s, std::ostream& out, std::ostream& err) {
     std::ostringstream merged;
     MergeArguments arguments;
     arguments.positional = {condition_dir(s, i).string()};
-    if (run_merge_command(arguments, CommandContext{s.dir, merged, err}) != 0) status = 1;
+    if (run_merge_command(arguments, CommandContext{s.dir, merged, err, false, {}}) != 0) status = 1;
   }
   if (status != 0) {
     err << "colloidsim: the study's table is not written: a condition could not be merged\n";

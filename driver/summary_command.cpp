@@ -1,9 +1,12 @@
 #include "driver/summary_command.h"
 
-#include "common/input_error.h"
+#include <filesystem>
+
 #include "analysis/run_files.h"
 #include "analysis/run_summary.h"
+#include "common/input_error.h"
 #include "driver/run_guard.h"
+#include "io/run_record.h"
 
 namespace colloidsim {
 
@@ -78,7 +81,11 @@ int run_summary_command(const SummaryArguments& a, const CommandContext& context
       return 1;
     }
     std::string text;
-    const RunSummary summary = summarize(run, shown);
+    const std::filesystem::path dir = context.workdir / shown;
+    RunSummary summary = summarize(run, absolute_directory(dir));
+    if (const auto record = read_run_record(dir, RUN_RECORD_NAME)) {
+      summary.merged = record->value("mode", std::string()) == "merge";
+    }
     if (a.json) {
       append_summary_json(text, summary);
       append_record_json(text, context.workdir / shown);

@@ -35,7 +35,7 @@ def test_both_examples_agree_with_the_summary(examples, colloidsim, example):
     out = subprocess.run([colloidsim, "summary", "--json", str(examples[example])], check=True,
                          capture_output=True, text=True).stdout
     summary = json.loads(out)
-    assert set(summary) == {"directory", "layout", "file_count", "NPART", "finished", "missing",
+    assert set(summary) == {"directory", "layout", "merged", "file_count", "NPART", "finished", "missing",
                             "missing_ranges", "fates", "families", "efficiency",
                             "attachment_angle", "injection_rings", "outer_ring_share",
                             "particles_for_ten_percent", "correlations", "warnings", "run_record"}

@@ -151,6 +151,7 @@ TEST(Merge, EveryProblemIsNamedAndNothingIsWritten) {
 TEST(Merge, ABlockedNameStopsTheMergeBeforeAnyFluxFileIsReplaced) {
   const fs::path dir = block_run("merge-blocked");
   write_text(dir / "FLUXEX.OUT", "an earlier merge\n");
+  write_text(dir / "RUN.json", "{\"mode\": \"merge\"}\n");
   fs::create_directory(dir / "FLUXREM.OUT");
   std::string err;
   EXPECT_EQ(run(dir, {"merge"}, &err), 1);
@@ -176,8 +177,17 @@ TEST(Merge, AllowMissingMergesTheRestAndListsTheMissing) {
 
   EXPECT_EQ(run(dir, {"merge"}, &err), 1);
   EXPECT_TRUE(flux_files(dir).empty());
-  EXPECT_EQ(run(dir, {"merge", "--allow-missing"}, &err), 0);
-  EXPECT_EQ(err, "colloidsim merge: merged 3 of 5 particles; missing: 2, 4\n");
+  std::ostringstream report, error;
+  EXPECT_EQ(run_program({"merge", "--allow-missing"}, dir, report, error), 0);
+  EXPECT_EQ(error.str(), "colloidsim merge: missing: 2, 4\n");
+  const auto rows_of = [&](const char* name) {
+    const std::string text = read_text(dir / name);
+    return std::to_string(std::count(text.begin(), text.end(), '\n') - 6);
+  };
+  EXPECT_EQ(report.str(), "colloidsim merge: wrote FLUXEX.OUT, FLUXATT.OUT, FLUXREM.OUT in " +
+                              dir.string() + ": 3 of 5 particles (" + rows_of("FLUXEX.OUT") +
+                              " EX, " + rows_of("FLUXATT.OUT") + " ATT, " +
+                              rows_of("FLUXREM.OUT") + " REM) from 3 numbered file sets\n");
   std::size_t rows = 0;
   for (const auto& [name, text] : flux_files(dir)) {
     rows += static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) - 6;
@@ -190,6 +200,47 @@ TEST(Merge, AllowMissingMergesTheRestAndListsTheMissing) {
   std::ostringstream all_blocks;
   EXPECT_EQ(run_program({"missing", "--npart", "10", "--block-size", "3"}, empty, all_blocks, ignored), 0);
   EXPECT_EQ(all_blocks.str(), "1-4\n");
+}
+
+// A merge may replace an earlier merge's files, an all-particles run's only
+// with --replace; summary calls the merged run merged, and missing reads an
+// all-particles run as summary does.
+TEST(Merge, OverAnAllParticlesRunOnlyWithReplaceAndMissingReadsSuchRuns) {
+  const fs::path dir = block_run("merge-over");
+  std::ostringstream text, ignored;
+  ASSERT_EQ(run(dir, {"merge"}), 0);
+  ASSERT_EQ(run(dir, {"merge"}), 0);
+  EXPECT_EQ(run_program({"summary"}, dir, text, ignored), 0);
+  EXPECT_NE(text.str().find("FLUXREM.OUT (merged from one-particle runs)\n"), std::string::npos);
+
+  const fs::path all = fresh_directory("merge-over-all");
+  write_text(all / "INPUT.IN", input_with(quick("0")));
+  ASSERT_EQ(run(all, {"--seed", "7"}), 0);
+  fs::copy_file(all / "RUN.json", dir / "RUN.json", fs::copy_options::overwrite_existing);
+  const Files before = flux_files(dir);
+  std::string err;
+  EXPECT_EQ(run(dir, {"merge"}, &err), 1);
+  EXPECT_NE(err.find("of an all-particles run (RUN.json: mode \"all particles\"); expected a "
+                     "directory without them, or --replace"),
+            std::string::npos)
+      << err;
+  EXPECT_TRUE(flux_files(dir) == before);
+  EXPECT_EQ(run(dir, {"merge", "--replace"}), 0);
+  EXPECT_TRUE(flux_files(dir) == flux_files(all));
+
+  // The all-particles run with particle 5's row gone, as a stopped run leaves it.
+  std::ostringstream none, listed, hint;
+  EXPECT_EQ(run_program({"missing"}, all, none, ignored), 0);
+  EXPECT_EQ(none.str(), "");
+  for (const auto& [name, file] : flux_files(all)) {
+    const std::size_t row = file.find("\n000005 ");
+    if (row != std::string::npos) write_text(all / name, file.substr(0, row + 1));
+  }
+  EXPECT_EQ(run_program({"missing"}, all, listed, hint), 0);
+  EXPECT_EQ(listed.str(), "5\n");
+  EXPECT_NE(hint.str().find("holds an all-particles run; colloidsim --resume"), std::string::npos);
+  EXPECT_EQ(run(all, {"missing", "--npart", "6"}, &err), 1);
+  EXPECT_NE(err.find("the particle count of the flux files' echo, 5"), std::string::npos) << err;
 }
 
 }  // namespace

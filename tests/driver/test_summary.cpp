@@ -226,7 +226,7 @@ TEST(Summary, NoRunMixedRunsAndBrokenRowsGiveOneMessageAndStatusOne) {
            "(an all-particles run needs no merge)\n"},
       {{"merge", "--bogus"},
        "colloidsim: command line: found the unknown option \"--bogus\"; expected "
-       "--allow-missing or --help (-h) (see colloidsim merge --help)\n"},
+       "--allow-missing, --replace or --help (-h) (see colloidsim merge --help)\n"},
       {{"missing", "--npart", "3", "--block-size"},
        "colloidsim: command line, parameter --block-size: found no value; expected a whole "
        "number of at least 1\n"},
