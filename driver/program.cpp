@@ -11,6 +11,7 @@
 
 #include "common/input_error.h"
 #include "driver/command_line.h"
+#include "driver/interrupt.h"
 #include "driver/resume.h"
 #include "driver/run.h"
 #include "driver/run_guard.h"
@@ -124,6 +125,36 @@ void run_with_progress(const RunContext& run, const RunRequest& request, const C
   if (bar) bar->stop();
 }
 
+// What a run stopped by Ctrl-C or kill says: how far it got and the command
+// that goes on from there.
+std::string interrupted_text(const RunInterrupted& e, const RunContext& run,
+                             const RunRequest& request, const std::int64_t (&earlier)[3]) {
+  const std::int64_t kept = earlier[0] + earlier[1] + earlier[2];
+  const std::int64_t written = kept + (e.written().empty() ? 0 : e.written().front());
+  std::string options;
+  if (run.seed) options += " --seed " + std::to_string(*run.seed);
+  if (run.brownian != BrownianModel::bulk) {
+    options += std::string(" --brownian ") + brownian_model_name(run.brownian);
+  }
+  if (!request.trajectories) options += " --no-trajectories";
+  std::string text = "colloidsim: stopped by " + signal_text(e.signal()) + ": ";
+  if (!request.numbered) {
+    text += std::to_string(written) + " of " + std::to_string(run.p.NPART) +
+            " particles are written, every row whole; the particles that were running left no "
+            "file. Continue with:\n  colloidsim --resume" + options + "\n";
+  } else {
+    const std::string block = request.first == request.last
+                                  ? std::to_string(request.first)
+                                  : std::to_string(request.first) + "-" + std::to_string(request.last);
+    text += std::to_string(written) + " of the " +
+            std::to_string(std::int64_t{request.last} - request.first + 1) + " particles of " +
+            block + " are written, each with its whole files; the particles that were running "
+            "left no file. colloidsim missing lists the ones still to run; or run the block "
+            "again:\n  colloidsim" + options + " " + std::to_string(run.p.NPART) + " " + block + "\n";
+  }
+  return text;
+}
+
 // colloidsim without a subcommand: everything is read and checked before the
 // first file is created, then the particles run.
 int run_particles_command(const CommandLine& cl, const CommandContext& context) {
@@ -161,12 +192,25 @@ int run_particles_command(const CommandLine& cl, const CommandContext& context) 
       context.err << "colloidsim: all " << run.p.NPART << " particles of the run are complete\n";
       return 0;
     }
+    context.err << "colloidsim: --resume "
+                << (point.fresh ? std::string("found no flux files of a stopped run")
+                                : "keeps the rows of particles 1-" + std::to_string(point.completed) +
+                                      " (EX " + std::to_string(point.rows[0]) + ", ATT " +
+                                      std::to_string(point.rows[1]) + ", REM " +
+                                      std::to_string(point.rows[2]) + ")")
+                << " and runs particles " << request.first << "-" << request.last << "\n";
   }
   request.before_first_file = [&] {
     guard.begin(run, request.threads, request.first, request.last);
   };
   request.written = guard.written();
-  run_with_progress(run, request, cl, earlier, context);
+  try {
+    run_with_progress(run, request, cl, earlier, context);
+  } catch (const RunInterrupted& e) {
+    context.out.flush();
+    context.err << interrupted_text(e, run, request, earlier);
+    return e.exit_status();
+  }
   guard.end();
   return 0;
 }

@@ -1,8 +1,10 @@
 #include "driver/resume.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/input_error.h"
@@ -25,6 +27,53 @@ struct FluxFileState {
 
 std::string refused(const std::string& why) {
   return why + "; --resume continues only a run of the same INPUT.IN in this directory";
+}
+
+// The "LABEL= value" items of an echo line, in order.
+std::vector<std::pair<std::string, std::string>> echo_items(const std::string& line) {
+  std::vector<std::pair<std::string, std::string>> items;
+  std::istringstream in(line);
+  for (std::string word; in >> word;) {
+    const std::size_t equals = word.find('=');
+    if (equals == std::string::npos) {
+      if (!items.empty() && items.back().second.empty()) items.back().second = word;
+      continue;
+    }
+    items.push_back({word.substr(0, equals), word.substr(equals + 1)});
+  }
+  return items;
+}
+
+// The values of echo line `line` (1-based) that differ between the stopped
+// run's file and what INPUT.IN gives now, as "RLIM(m) 0.12000000E-03 in the
+// file, 0.16000000E-03 from INPUT.IN"; empty when the line is no echo line
+// or no value differs.
+std::string echo_differences(const std::string& file_text, const std::string& head, std::size_t line) {
+  const auto line_of = [&](const std::string& text) {
+    std::size_t at = 0;
+    for (std::size_t k = 1; k < line && at != std::string::npos; ++k) {
+      at = text.find('\n', at);
+      if (at != std::string::npos) ++at;
+    }
+    if (at == std::string::npos) return std::string();
+    return text.substr(at, text.find('\n', at) - at);
+  };
+  if (line > 4) return "";
+  const auto was = echo_items(line_of(file_text)), now = echo_items(line_of(head));
+  std::string list;
+  int listed = 0, more = 0;
+  for (const auto& [label, value] : now) {
+    const auto it = std::find_if(was.begin(), was.end(), [&](const auto& w) { return w.first == label; });
+    if (it == was.end() || it->second == value) continue;
+    if (listed == 3) {
+      ++more;
+      continue;
+    }
+    list += (listed++ ? "; " : "") + label + " " + it->second + " in the file, " + value +
+            " from INPUT.IN";
+  }
+  if (more > 0) list += "; and " + std::to_string(more) + " more";
+  return list;
 }
 
 FluxFileState read_stopped_flux_file(const std::filesystem::path& path, const std::string& name,
@@ -54,8 +103,10 @@ FluxFileState read_stopped_flux_file(const std::filesystem::path& path, const st
     for (std::size_t k = 0; k < head.size() && start[k] == head[k]; ++k) {
       if (head[k] == '\n') ++line;
     }
+    const std::string values = echo_differences(start, head, line);
     throw InputError(name, refused("line " + std::to_string(line) +
-                                   " differs from what INPUT.IN gives (another run's file)"));
+                                   " differs from what INPUT.IN gives (another run's file" +
+                                   (values.empty() ? "" : ": " + values) + ")"));
   }
   std::uintmax_t at = head.size();
   int line = 6;

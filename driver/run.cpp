@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/input_error.h"
+#include "driver/interrupt.h"
 #include "driver/ordered_output.h"
 #include "io/echo.h"
 #include "io/file_names.h"
@@ -236,6 +237,7 @@ struct JobOutput {
   std::unique_ptr<OrderedOutput> ordered;
   std::ostream* console = nullptr;
   std::atomic<std::int64_t> left{0};  // particles not yet finished
+  std::atomic<std::int64_t> committed{0};  // particles whose own files are in place
 };
 
 }  // namespace
@@ -261,6 +263,8 @@ void run_particles(const RunContext& run, const RunRequest& request,
 void run_jobs(const std::vector<RunJob>& jobs, int threads, ProgressBar* bar,
               std::size_t* failed_job) {
   for (const RunJob& job : jobs) check_run_files(job.request, job.workdir);
+  std::atomic<bool> stop{false};
+  const InterruptScope interrupt(stop);
   for (const RunJob& job : jobs) {
     if (job.request.before_first_file) job.request.before_first_file();
   }
@@ -306,7 +310,6 @@ void run_jobs(const std::vector<RunJob>& jobs, int threads, ProgressBar* bar,
         request.first, o.console, std::array<OutputFile*, 3>{o.flux[0].get(), o.flux[1].get(), o.flux[2].get()});
   }
 
-  std::atomic<bool> stop{false};
   std::int64_t failed = 0;
   try {
     for_each_task(starts.back(), threads, stop, failed, [&](std::int64_t k, ParticleRun& pr) {
@@ -342,6 +345,7 @@ void run_jobs(const std::vector<RunJob>& jobs, int threads, ProgressBar* bar,
       for (auto& file : files.trajectory) {
         if (file) file->commit();
       }
+      ++o.committed;
       std::string no_lines;
       o.ordered->finish(J, lines ? lines->rest() : no_lines, family, row);
       if (request.written) ++*request.written;
@@ -364,6 +368,16 @@ void run_jobs(const std::vector<RunJob>& jobs, int threads, ProgressBar* bar,
     if (!o.console) continue;
     o.console->flush();
     if (!*o.console) throw InputError("standard output", "cannot write the progress lines");
+  }
+  if (const int signal = interrupt.signal()) {
+    // A shared flux file holds the rows of the particles before the head;
+    // a numbered run's particles each wrote their own.
+    std::vector<std::int64_t> written;
+    for (std::size_t j = 0; j < jobs.size(); ++j) {
+      written.push_back(jobs[j].request.numbered ? outputs[j].committed.load()
+                                                 : outputs[j].ordered->head() - jobs[j].request.first);
+    }
+    throw RunInterrupted(signal, written);
   }
 }
 

@@ -8,6 +8,7 @@
 #include "analysis/study_file.h"
 #include "analysis/study_table.h"
 #include "common/input_error.h"
+#include "driver/interrupt.h"
 #include "driver/program.h"
 #include "driver/resume.h"
 #include "driver/run.h"
@@ -93,6 +94,16 @@ int run_study(const LoadedStudy& s, int threads, bool bar_wanted, std::ostream& 
     std::size_t failed = 0;
     try {
       run_jobs(jobs, threads, bar.get(), &failed);
+    } catch (const RunInterrupted& e) {
+      if (bar) bar->stop();
+      std::int64_t written = earlier[0] + earlier[1] + earlier[2];
+      for (const std::int64_t n : e.written()) written += n;
+      out.flush();
+      err << "colloidsim: stopped by " << signal_text(e.signal()) << ": " << written << " of "
+          << total << " particles of the study are written, every row whole; the particles that "
+             "were running left no file. Continue with:\n  colloidsim study "
+          << s.shown << "\n";
+      return e.exit_status();
     } catch (const NonFiniteState& e) {
       if (bar) bar->stop();
       err << "colloidsim: runs/" << s.conditions[job_condition[failed]].directory << ": particle "

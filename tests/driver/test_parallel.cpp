@@ -268,6 +268,55 @@ TEST(Resume, KilledAtRandomMomentsAndResumedGivesTheUninterruptedFiles) {
   }
 }
 
+// Ctrl-C and kill during a run, once it has begun: the run stops with status
+// 128 + signal, leaves no temporary file, says how far it got and how to go
+// on, and going on that way gives the uninterrupted run's files.
+TEST(Resume, SigintAndSigtermStopTheRunCleanlyAndTheCommandShownContinuesIt) {
+  const struct {
+    int signal;
+    const char* CLUSTER;
+    std::vector<std::string> args;  // of the run, which the signal stops
+    std::string shown;              // the command the message shows
+  } cases[] = {
+      {SIGINT, "0", {"--seed", "5", "-j", "2"}, "  colloidsim --resume --seed 5\n"},
+      {SIGTERM, "0", {"--seed", "5", "-j", "2", "--brownian", "hindered"},
+       "  colloidsim --resume --seed 5 --brownian hindered\n"},
+      {SIGTERM, "1", {"--seed", "5", "-j", "2", "8", "1-8"}, "  colloidsim --seed 5 8 1-8\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    const std::string input = input_with({{"NPART", "8"}, {"CLUSTER", c.CLUSTER}});
+    const fs::path whole = fresh_directory("interrupt-whole");
+    write_text(whole / "INPUT.IN", input);
+    ASSERT_EQ(wait_for(start_program(whole, c.args)), 0);
+
+    const fs::path dir = fresh_directory("interrupt-stopped");
+    write_text(dir / "INPUT.IN", input);
+    const pid_t child = start_program(dir, c.args);
+    // The record is written once the run has begun.
+    const std::string record = c.CLUSTER[0] == '0' ? "RUN.json" : "RUN.1-8.json";
+    while (!fs::exists(dir / record)) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    kill(child, c.signal);
+    EXPECT_EQ(wait_for(child), 128 + c.signal);
+    const std::string err = read_text(dir / "stderr.txt");
+    EXPECT_NE(err.find(c.signal == SIGINT ? "stopped by SIGINT (Ctrl-C): " : "stopped by SIGTERM: "),
+              std::string::npos)
+        << err;
+    EXPECT_TRUE(err.ends_with(c.shown)) << err;
+    EXPECT_NE(read_text(dir / record).find("\"status\": \"stopped\""), std::string::npos);
+    for (const auto& [name, text] : run_outputs(dir)) EXPECT_FALSE(name.ends_with(".tmp")) << name;
+
+    std::vector<std::string> again = c.CLUSTER[0] == '0' ? std::vector<std::string>{"--resume"}
+                                                         : c.args;
+    ASSERT_EQ(wait_for(start_program(dir, again)), 0) << read_text(dir / "stderr.txt");
+    Files expected = run_outputs(whole), resumed = run_outputs(dir);
+    expected.erase(record);
+    resumed.erase(record);
+    EXPECT_TRUE(resumed == expected);
+  }
+}
+
 TEST(Resume, RefusedForAnotherRunsFilesAndNothingChanges) {
   const Values fast = {{"NPART", "3"}, {"VSUP", "4.0e-4"}, {"RLIM", "2.0e-5"}, {"TTIME", "4"}};
   const fs::path dir = fresh_directory("resume-refused");
@@ -292,7 +341,9 @@ TEST(Resume, RefusedForAnotherRunsFilesAndNothingChanges) {
   const Files before = run_outputs(dir);
   std::ostringstream out2, err2;
   EXPECT_EQ(run_program({"--seed", "1", "--resume"}, dir, out2, err2), 1);
-  EXPECT_NE(err2.str().find("FLUXEX.OUT: line 1 differs from what INPUT.IN gives"),
+  EXPECT_NE(err2.str().find("FLUXEX.OUT: line 1 differs from what INPUT.IN gives (another run's "
+                            "file: VSUP(m/s) 0.40000000E-03 in the file, 0.50000000E-03 from "
+                            "INPUT.IN)"),
             std::string::npos)
       << err2.str();
   EXPECT_TRUE(run_outputs(dir) == before);
