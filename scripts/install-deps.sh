@@ -64,8 +64,15 @@ done
 
 if [ "$uid" -eq 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}"
+  # apt-get's and dpkg's lines go to a log, shown only when the install fails.
+  log=$(mktemp "${TMPDIR:-/tmp}/colloidsim-install.XXXXXX")
+  echo "installing ${missing[*]} (apt-get; log in $log)" >&2
+  if ! { apt-get update -qq && apt-get install -y -qq "${missing[@]}"; } > "$log" 2>&1; then
+    tail -n 30 "$log" >&2
+    echo "install-deps.sh: apt-get failed; its whole output is in $log" >&2
+    exit 1
+  fi
+  rm -f "$log"
 else
   echo "colloidsim needs these packages; install them with:" >&2
   echo "  sudo apt-get install -y ${missing[*]}" >&2

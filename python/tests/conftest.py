@@ -30,9 +30,10 @@ def examples(tmp_path_factory, colloidsim):
         directory = tmp_path_factory.mktemp(example)
         shutil.copy(os.path.join(ROOT, "examples", example, "INPUT.IN"), directory)
         if example == "favorable":
-            # Its earlier injection radius of 50 um, inside the catchment:
-            # most particles attach, so the readers meet every family.
-            subprocess.run([colloidsim, "set", "RLIM=5.0e-5"], cwd=directory, check=True)
+            # 10 particles within its earlier injection radius of 50 um, inside
+            # the catchment: most attach, so the readers meet every family.
+            subprocess.run([colloidsim, "set", "NPART=10", "RLIM=5.0e-5"], cwd=directory,
+                           check=True, stdout=subprocess.DEVNULL)
         subprocess.run([colloidsim, "--seed", "1"], cwd=directory, check=True,
                        stdout=subprocess.DEVNULL)
         runs[example] = directory

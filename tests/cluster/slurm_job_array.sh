@@ -22,10 +22,14 @@ trap '"$top/scripts/slurm-cluster.sh" stop "$scratch/slurm"; rm -rf "$scratch"' 
 "$top/scripts/slurm-cluster.sh" start "$scratch/slurm"
 source "$scratch/slurm/env"
 
+# The cluster example with 10 particles (it ships with 400).
+input="$scratch/INPUT.IN"
+sed '7s/.*/10 0 1/' "$top/examples/cluster/INPUT.IN" > "$input"
+
 # Refused submissions: nothing reaches the queue.
 refused="$scratch/refused"
 mkdir -p "$refused"
-sed '7s/.*/10 0 0/' "$top/examples/cluster/INPUT.IN" > "$refused/INPUT.IN"
+sed '7s/.*/10 0 0/' "$input" > "$refused/INPUT.IN"
 before=$(squeue -h | wc -l)
 expect_refused() {
   local words=$1; shift
@@ -37,7 +41,7 @@ expect_refused() {
 }
 expect_refused "a job array needs CLUSTER = 1" \
   env COLLOIDSIM="$program" "$top/examples/cluster/submit.sh" --seed 11 "$refused"
-cp "$top/examples/cluster/INPUT.IN" "$refused/INPUT.IN"
+cp "$input" "$refused/INPUT.IN"
 expect_refused "unknown option --block" \
   env COLLOIDSIM="$program" "$top/examples/cluster/submit.sh" --block 5 "$refused"
 expect_refused "is not found" \
@@ -48,7 +52,7 @@ echo "refused submissions: none queued"
 
 run="$scratch/run"
 mkdir -p "$run"
-cp "$top/examples/cluster/INPUT.IN" "$run/"
+cp "$input" "$run/"
 # queued JOB: whether JOB is still in the queue. A squeue that fails for
 # another reason than an unknown job (a controller slow to answer under load)
 # counts as still queued, so a busy machine does not end the wait early.
@@ -91,7 +95,7 @@ done
 
 all="$scratch/all"
 mkdir -p "$all"
-sed '7s/.*/10 0 0/' "$top/examples/cluster/INPUT.IN" > "$all/INPUT.IN"
+sed '7s/.*/10 0 0/' "$input" > "$all/INPUT.IN"
 (cd "$all" && "$program" --seed 11 --quiet > console.txt)
 
 status=0

@@ -26,7 +26,7 @@ std::size_t file_count(const std::filesystem::path& dir) {
 }
 
 TEST(Program, BadInputGivesOneMessageStatusOneAndNoFile) {
-  const std::string good = read_text(source_path("examples/favorable/INPUT.IN"));
+  const std::string good = testing::input_with({});
   std::string bad_value = good;
   bad_value.replace(bad_value.find("1055.0"), 6, "heavy");
   std::string one_particle = good;
@@ -173,7 +173,7 @@ TEST(Program, HelpListsEveryOption) {
   }
   // -h is --help, even where an INPUT.IN would start a run.
   const auto dir = fresh_directory("program-h");
-  write_text(dir / "INPUT.IN", read_text(source_path("examples/favorable/INPUT.IN")));
+  write_text(dir / "INPUT.IN", testing::input_with({}));
   const Outcome h = run_in(dir, {"-h", "--seed", "1"});
   EXPECT_EQ(h.status, 0);
   EXPECT_EQ(h.out, o.out);
@@ -193,11 +193,11 @@ TEST(Program, HelpListsEveryOption) {
 
 TEST(Program, ArgumentsOfTheOneParticleModeAreRefusedInTheOther) {
   // A run of one particle of the favorable example at a fast flow.
-  std::string input = read_text(source_path("examples/favorable/INPUT.IN"));
+  std::string input = testing::input_with({});
   input.replace(input.find("10 0 0"), 6, "1 0 0");
   input.replace(input.find("4.0e-6 1.2e-4"), 13, "4.0e-4 2.0e-5");
-  const auto plain = fresh_directory("program-no-arguments");
-  const auto with = fresh_directory("program-refused-arguments");
+  const auto plain = fresh_directory("program-plain-run");
+  const auto with = fresh_directory("program-refused-numbers");
   write_text(plain / "INPUT.IN", input);
   write_text(with / "INPUT.IN", input);
   const Outcome a = run_in(plain, {"--seed", "3"});

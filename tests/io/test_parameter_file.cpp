@@ -9,6 +9,7 @@
 #include "io/echo.h"
 #include "io/validation.h"
 #include "simulation/setup.h"
+#include "tests/run_inputs.h"
 #include "tests/support.h"
 
 namespace colloidsim {
@@ -20,7 +21,8 @@ using testing::source_path;
 using testing::split_lines;
 using testing::write_text;
 
-std::string favorable_text() { return read_text(source_path("examples/favorable/INPUT.IN")); }
+// The example as the tests take it: 10 particles within RLIM = 120 um.
+std::string favorable_text() { return testing::input_with({}); }
 
 // Replaces the first occurrence of `from` in the text.
 std::string edited(std::string text, const std::string& from, const std::string& to) {
@@ -46,7 +48,8 @@ std::string error_of(const std::string& text, const std::string& name) {
 
 TEST(ParameterFile, ReadsEveryGroupOfTheFavorableExample) {
   const RunParameters p = read_parameter_file(source_path("examples/favorable/INPUT.IN")).parameters;
-  EXPECT_EQ(p.NPART, 10);
+  EXPECT_EQ(p.NPART, 400);
+  EXPECT_EQ(p.RLIM, 1.6e-4);
   EXPECT_EQ(p.ATTMODE, 0);
   EXPECT_EQ(p.CLUSTER, 0);
   EXPECT_EQ(p.VSUP, 4.0e-6);
@@ -233,8 +236,8 @@ TEST(Echo, FavorableExampleLineByLine) {
   // Python evaluation: RB 2.97458693e-04 m, RZOIBULK 7.80007383e-08 m,
   // dTMRT 5.87285700e-08 s, ACONTMAX 1.05492363e-08 m.
   const std::vector<std::string> expected = {
-      "NPART=     10"
-      "  VSUP(m/s)=  0.40000000E-05  RLIM(m)=  0.12000000E-03  POROSITY=  0.37000000E+00"
+      "NPART=    400"
+      "  VSUP(m/s)=  0.40000000E-05  RLIM(m)=  0.16000000E-03  POROSITY=  0.37000000E+00"
       "  AG(m)=  0.25500000E-03  RB(m)=  0.29745869E-03  TTIME(s)=  0.20000000E+04"
       "  ATTMODE=  0  SLIP(m)=  0.00000000E+00  RMODE=  0  ASP(m)=  0.00000000E+00"
       "  ASP2(m)=  0.10000000E-07",

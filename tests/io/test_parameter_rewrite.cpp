@@ -8,6 +8,7 @@
 
 #include "common/input_error.h"
 #include "io/parameter_table.h"
+#include "tests/run_inputs.h"
 #include "tests/support.h"
 
 namespace colloidsim {
@@ -16,7 +17,8 @@ namespace {
 using testing::read_text;
 using testing::source_path;
 
-std::string favorable_text() { return read_text(source_path("examples/favorable/INPUT.IN")); }
+// The example as the tests take it: 10 particles within RLIM = 120 um.
+std::string favorable_text() { return testing::input_with({}); }
 
 std::string with(std::string text, const std::string& from, const std::string& to) {
   const auto at = text.find(from);
