@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "common/input_error.h"
+#include "common/regular_file.h"
 #include "io/parameter_table.h"
 
 namespace colloidsim {
@@ -88,15 +89,8 @@ std::vector<std::pair<std::string, const toml::node*>> in_file_order(const toml:
 }
 
 std::string bounded_text(const std::filesystem::path& path, const std::string& shown) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    throw InputError(shown, 0, "", "a directory", "the study file (TOML)");
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw InputError(shown, "cannot open the file; expected the study file (TOML)");
-  std::string text(MAX_STUDY_FILE_BYTES + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(in.gcount()));
+  const std::string text =
+      read_regular_file(path, shown, "the study file (TOML)", MAX_STUDY_FILE_BYTES);
   if (text.size() > MAX_STUDY_FILE_BYTES) {
     throw InputError(shown, 0, "", "more than 1 MB", "a study file of at most 1 MB");
   }

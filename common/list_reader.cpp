@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "common/input_error.h"
+#include "common/regular_file.h"
 
 namespace colloidsim {
 
@@ -96,55 +97,13 @@ static std::string size_text(std::size_t bytes) {
   return bytes % MB == 0 ? std::to_string(bytes / MB) + " MB" : std::to_string(bytes) + " bytes";
 }
 
-// What stands at a name that is not a regular file, as a message names it.
-static std::string file_kind_text(mode_t mode) {
-  if (S_ISDIR(mode)) return "a directory";
-  if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
-  if (S_ISSOCK(mode)) return "a socket";
-  if (S_ISCHR(mode)) return "a character device";
-  if (S_ISBLK(mode)) return "a block device";
-  return "not a regular file";
-}
-
 ListReader ListReader::from_file(const std::filesystem::path& path,
                                  const std::string& display_name, const std::string& purpose,
                                  std::size_t max_bytes, bool keep_prefix) {
-  // Non-blocking, so that a FIFO nobody writes to is refused instead of
-  // waited for; a regular file reads the same either way.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    throw InputError(display_name, std::string("cannot open the file (") + std::strerror(errno) +
-                                       "); expected " + purpose);
-  }
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat status;
-  if (::fstat(fd, &status) != 0) {
-    throw InputError(display_name, std::string("cannot read the file (") + std::strerror(errno) +
-                                       "); expected " + purpose);
-  }
-  if (!S_ISREG(status.st_mode)) {
-    throw InputError(display_name, 0, "", file_kind_text(status.st_mode),
-                     S_ISDIR(status.st_mode) ? purpose : purpose + " (a regular file)");
-  }
   // Read one byte beyond the limit to tell a file of exactly max_bytes from
   // a longer one; an endless file is read no further.
-  std::string contents;
-  std::size_t used = 0;
-  while (used <= max_bytes) {
-    contents.resize(std::min(max_bytes + 1, used + (std::size_t{1} << 16)));
-    const ssize_t n = ::read(fd, contents.data() + used, contents.size() - used);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      throw InputError(display_name, std::string("cannot read the file (") + std::strerror(errno) +
-                                         "); expected " + purpose);
-    }
-    if (n == 0) break;
-    used += static_cast<std::size_t>(n);
-  }
-  contents.resize(used);
+  std::string contents = read_regular_file(path, display_name, purpose, max_bytes);
+  const std::size_t used = contents.size();
   std::size_t cut_at = 0;
   if (used > max_bytes) {
     if (!keep_prefix) {
@@ -327,6 +286,16 @@ void ListReader::read(std::span<const ListItem> items) {
       }
       if (token.type == Token::Type::Slash) {
         slash = true;
+        if (keep_origins_) {
+          // This item and the ones after it keep their values.
+          for (std::size_t k = static_cast<std::size_t>(&item - items.data()); k < items.size(); ++k) {
+            ValueOrigin& origin = origins_[std::string(items[k].name)];
+            origin = ValueOrigin{};
+            origin.line = token.line;
+            origin.column = token.column;
+            origin.after_slash = true;
+          }
+        }
         break;
       }
       if (token.type == Token::Type::Value && past_group(token)) {

@@ -51,6 +51,9 @@ struct ValueOrigin {
   std::size_t length = 0;
   std::int32_t repeat = 1;
   std::int32_t copy = 0;
+  // A slash on `line` ended the record before this value, which kept what
+  // it was (text is empty).
+  bool after_slash = false;
 };
 
 class ListReader {

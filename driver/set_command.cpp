@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "common/input_error.h"
+#include "common/regular_file.h"
 #include "driver/run_setup.h"
 #include "io/output_file.h"
 #include "io/parameter_file.h"
@@ -30,11 +31,11 @@ constexpr const char* SET_FOOTER =
     "  colloidsim set --list\n";
 
 std::string file_text(const std::filesystem::path& path, const std::string& shown) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (!in && !in.eof()) throw InputError(shown, "cannot read the file");
-  return text.str();
+  std::string text = read_regular_file(path, shown, "a parameter file", MAX_PARAMETER_FILE_BYTES);
+  if (text.size() > MAX_PARAMETER_FILE_BYTES) {
+    throw InputError(shown, 0, "", "more than 1 MB", "a parameter file of at most 1 MB");
+  }
+  return text;
 }
 
 }  // namespace

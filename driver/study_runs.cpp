@@ -5,6 +5,7 @@
 
 #include "analysis/study_table.h"
 #include "common/input_error.h"
+#include "common/regular_file.h"
 #include "driver/run_setup.h"
 #include "io/file_names.h"
 #include "io/output_file.h"
@@ -18,11 +19,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The bytes of a study's own file (at most 1 MB; a parameter file or the
+// study file, read and checked before or after).
 std::string file_bytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return read_regular_file(path, path.filename().string(), "a regular file of the study",
+                           MAX_PARAMETER_FILE_BYTES);
 }
 
 void write_complete(const fs::path& dir, const std::string& name, const std::string& text) {

@@ -82,8 +82,9 @@ std::string rewrite_parameters(const std::string& text, const ParameterFile& fil
                        "each parameter named once");
     }
     const auto origin = file.origins.find(a.name);
-    if (origin == file.origins.end()) {
-      throw InputError(file.display_name, 0, a.name, "no value (a slash ends its group first)",
+    if (origin == file.origins.end() || origin->second.after_slash) {
+      const int line = origin == file.origins.end() ? 0 : origin->second.line;
+      throw InputError(file.display_name, line, a.name, "no value (a slash ends its group first)",
                        "a value written in the file to replace");
     }
     const ValueOrigin& o = origin->second;

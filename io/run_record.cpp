@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "common/input_error.h"
+#include "common/regular_file.h"
 #include "io/output_file.h"
 #include "io/run_lock.h"
 
@@ -109,10 +110,7 @@ std::optional<nlohmann::ordered_json> read_run_record(const std::filesystem::pat
   const std::filesystem::path path = dir / name;
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  std::string text(MAX_RECORD_BYTES + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(in.gcount()));
+  const std::string text = read_regular_file(path, name, "a run record", MAX_RECORD_BYTES);
   nlohmann::ordered_json record = nlohmann::ordered_json::parse(text, nullptr, false);
   if (text.size() > MAX_RECORD_BYTES || record.is_discarded() || !record.is_object()) {
     throw InputError(name, 0, "", "a file that is not a run record (not one JSON object)",

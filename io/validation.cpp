@@ -120,6 +120,8 @@ void check_modes(const Checker& c, const RunParameters& p) {
   c.require(p.RMODE >= 0 && p.RMODE <= 3, "RMODE", p.RMODE, "0, 1, 2 or 3");
   c.require(p.RMODE == 0 || p.ASP > 0, "ASP", p.ASP, "an asperity radius > 0 when RMODE is 1, 2 or 3");
   c.require(p.CBGRAV >= 1 && p.CBGRAV <= 4, "CBGRAV", p.CBGRAV, "1, 2, 3 or 4");
+  c.require(p.NOUT >= 0, "NOUT", p.NOUT,
+            "0 or more (every NOUT-th step is recorded; 0: only the first and the last)");
   c.require(p.PRINTMAX >= 1, "PRINTMAX", p.PRINTMAX, "at least 1");
 }
 
@@ -275,9 +277,14 @@ InputError parameter_error(const ParameterFile& file, const std::string& name, d
   if (auto it = file.origins.find(name); it != file.origins.end()) {
     line = it->second.line;
     // A null on the line left the value as it was before.
-    found = it->second.text.empty()
-                ? "no value (a null on the line left it unset, at " + number(value) + ")"
-                : quoted_value(it->second.text);
+    if (it->second.after_slash) {
+      found = "no value (the slash on line " + std::to_string(line) +
+              " ends the record before it; it stays " + number(value) + ")";
+    } else {
+      found = it->second.text.empty()
+                  ? "no value (a null on the line left it unset, at " + number(value) + ")"
+                  : quoted_value(it->second.text);
+    }
   }
   if (found.empty()) found = number(value);
   return InputError(file.display_name, line, name, found, expected);

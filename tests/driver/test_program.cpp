@@ -1,5 +1,7 @@
 #include "driver/program.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <sstream>
 
@@ -161,6 +163,39 @@ TEST(Program, InputThatWouldHangOrEndInNaNIsRefusedBeforeAnyFile) {
     EXPECT_EQ(o.status, 1);
     for (const char* word : c.words) EXPECT_NE(o.err.find(word), std::string::npos) << o.err;
     EXPECT_EQ(file_count(dir), before) << "a file was written";
+  }
+}
+
+// A FIFO nobody writes to, where a command reads a file, is refused at once
+// (read blocking it would wait for ever).
+TEST(Program, AFifoWhereACommandReadsAFileIsRefusedNotWaitedOn) {
+  const std::string quick =
+      input_with({{"NPART", "2"}, {"VSUP", "4.0e-4"}, {"RLIM", "2.0e-5"}, {"TTIME", "4"}});
+  const struct {
+    const char* fifo;  // the name made a FIFO
+    std::vector<std::string> args;
+  } cases[] = {
+      {"INPUT.IN", {"set", "AP=1e-6"}},
+      {"STUDY.toml", {"study", "."}},
+      {"INPUT.IN", {"study", "."}},
+      {"RUN.json", {"summary"}},
+      {"RUN.json", {"--resume"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.front() + " with a FIFO at " + c.fifo);
+    const auto dir = fresh_directory("program-fifo");
+    write_text(dir / "INPUT.IN", quick);
+    write_text(dir / "STUDY.toml", "seed = 1\nnpart = 2\n[vary]\nIS = [1.0]\n");
+    if (std::string(c.fifo) == "RUN.json") {
+      ASSERT_EQ(run_in(dir, {"--seed", "1"}).status, 0);
+    }
+    std::filesystem::remove(dir / c.fifo);
+    ASSERT_EQ(::mkfifo((dir / c.fifo).c_str(), 0644), 0);
+    const Outcome o = run_in(dir, c.args);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find(std::string(c.fifo) + ": found a FIFO (named pipe); expected "),
+              std::string::npos)
+        << o.err;
   }
 }
 

@@ -209,6 +209,8 @@ TEST(ParameterFile, ValidationNamesFileLineParameterValueAndExpectation) {
       {"1.0 1.0 1\n", "1.0 1.0 0\n", "INPUT.IN, line 67, parameter CBGRAV: found \"0\"; expected 1, 2, 3 or 4"},
       {"2000.0 200.0 20.0", "2000.0 0.0 20.0", "INPUT.IN, line 72, parameter MULTNS: found \"0.0\"; expected a value > 0"},
       {"1000 1000", "1000 0", "INPUT.IN, line 77, parameter PRINTMAX: found \"0\"; expected at least 1"},
+      {"0.5e-6 1055.0 998.0 9.98e-4", "0.5e-6 1055.0 /", "INPUT.IN, line 17, parameter RHOW: found no value (the slash on line 17 ends the record before it; it stays 0); expected a value > 0"},
+      {"1000 1000", "-1 1000", "INPUT.IN, line 77, parameter NOUT: found \"-1\"; expected 0 or more (every NOUT-th step is recorded; 0: only the first and the last)"},
       {"1.2e-7 0.4e-7 0.13e-7 0.0", "1.2e-7 0.4e-7 0.13e-7 0.05", nullptr},  // HETMODE 1 is valid
       {"0.030 1 1.2e-7 0.4e-7 0.13e-7 0.0", "0.030 7 1.2e-7 0.4e-7 0.13e-7 0.05", "INPUT.IN, line 27, parameter HETMODE: found \"7\"; expected 1, 5, 9 or 73 when SCOV > 0"},
       {"0.030 1 2.0e-8 0.7e-8 0.0", "0.030 73 2.0e-8 0.7e-8 0.0", nullptr},  // unused without coverage
