@@ -183,6 +183,31 @@ void judge(const RunFiles& run, RunSummary& s, const RunEcho& e, const std::stri
                 std::to_string(s.particles_for_ten_percent) +
                 " particles would give +-10 % at this fraction");
   }
+  // Rows this program would not write: the values summary uses, not finite.
+  std::vector<std::int32_t> odd;
+  for (const auto& rows : run.rows) {
+    for (const FluxRow& row : rows) {
+      const FluxRecord& r = row.record;
+      for (const double v : {r.RINJ, r.XOUT, r.YOUT, r.ZOUT, r.PTIMEIN, r.PTIMEOUT, r.TBULK, r.TNEAR,
+                             r.TFRIC}) {
+        if (!std::isfinite(v)) {
+          odd.push_back(r.IPART);
+          break;
+        }
+      }
+    }
+  }
+  if (!odd.empty()) {
+    std::sort(odd.begin(), odd.end());
+    std::string list;
+    for (std::size_t k = 0; k < odd.size() && k < 5; ++k) list += (k ? ", " : "") + std::to_string(odd[k]);
+    if (odd.size() > 5) list += ", ...";
+    w.push_back(std::to_string(odd.size()) + (odd.size() == 1 ? " row holds" : " rows hold") +
+                " values that are not finite (particle" + (odd.size() == 1 ? " " : "s ") + list +
+                "): their residence times, positions or injection radii are undefined, so "
+                "percentiles, rings and angles may be too; this program writes no such row for a "
+                "finished particle (an edited or damaged file?)");
+  }
   if (fate_counts[5] > 0) {
     w.push_back(std::to_string(fate_counts[5]) + " particles crashed below H0 (fate 6): a "
                 "near-surface or contact step carried them through the contact band; run again "

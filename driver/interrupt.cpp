@@ -25,7 +25,11 @@ InterruptScope::InterruptScope(std::atomic<bool>& stop) {
   struct sigaction action {};
   action.sa_handler = on_stop_signal;
   sigemptyset(&action.sa_mask);
-  // The handler is used once: a second Ctrl-C ends the process at once.
+  action.sa_flags = SA_RESTART;
+  // Every write to a closed pipe signals again while the run stops.
+  sigaction(SIGPIPE, &action, &old_pipe_);
+  sigaction(SIGXFSZ, &action, &old_xfsz_);
+  // Used once: a second Ctrl-C ends the process at once.
   action.sa_flags = SA_RESETHAND | SA_RESTART;
   sigaction(SIGINT, &action, &old_int_);
   sigaction(SIGTERM, &action, &old_term_);
@@ -34,6 +38,8 @@ InterruptScope::InterruptScope(std::atomic<bool>& stop) {
 InterruptScope::~InterruptScope() {
   sigaction(SIGINT, &old_int_, nullptr);
   sigaction(SIGTERM, &old_term_, nullptr);
+  sigaction(SIGPIPE, &old_pipe_, nullptr);
+  sigaction(SIGXFSZ, &old_xfsz_, nullptr);
   current_stop.store(nullptr);
 }
 
@@ -48,6 +54,8 @@ std::string signal_text(int signal) {
   switch (signal) {
     case SIGINT: return "SIGINT (Ctrl-C)";
     case SIGTERM: return "SIGTERM";
+    case SIGPIPE: return "SIGPIPE (standard output was closed: the program reading it ended)";
+    case SIGXFSZ: return "SIGXFSZ (a file reached the size limit, ulimit -f)";
     default: return "signal " + std::to_string(signal);
   }
 }

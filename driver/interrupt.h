@@ -1,9 +1,12 @@
-// Ctrl-C (SIGINT) and kill (SIGTERM) during a run. While an InterruptScope
-// lives, either signal raises the run's stop flag instead of ending the
-// process: the particles running are abandoned at their next check and
-// their temporary files removed as they unwind, the rows already out stay
-// whole, and the run throws RunInterrupted. A second signal ends the process
-// at once (the rows are whole then too).
+// Ctrl-C (SIGINT) and kill (SIGTERM) during a run, and the signals of a
+// closed pipe (SIGPIPE: the program reading standard output ended) and of
+// the file size limit (SIGXFSZ). While an InterruptScope lives, each raises
+// the run's stop flag instead of ending the process: the particles running
+// are abandoned at their next check and their temporary files removed as
+// they unwind, the rows already out stay whole, and the run throws
+// RunInterrupted (a write past the size limit fails instead, and reports
+// itself). A second SIGINT or SIGTERM ends the process at once (the rows are
+// whole then too).
 #pragma once
 
 #include <atomic>
@@ -28,6 +31,8 @@ class InterruptScope {
  private:
   struct sigaction old_int_ {};
   struct sigaction old_term_ {};
+  struct sigaction old_pipe_ {};
+  struct sigaction old_xfsz_ {};
 };
 
 // A run stopped by a signal, with the particles each of its jobs wrote
@@ -45,7 +50,7 @@ class RunInterrupted : public std::runtime_error {
   std::vector<std::int64_t> written_;
 };
 
-// "SIGINT (Ctrl-C)", "SIGTERM".
+// "SIGINT (Ctrl-C)", "SIGTERM", and SIGPIPE and SIGXFSZ with their cause.
 std::string signal_text(int signal);
 
 }  // namespace colloidsim

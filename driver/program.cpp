@@ -194,7 +194,9 @@ int run_particles_command(const CommandLine& cl, const CommandContext& context) 
     }
     context.err << "colloidsim: --resume "
                 << (point.fresh ? std::string("found no flux files of a stopped run")
-                                : "keeps the rows of particles 1-" + std::to_string(point.completed) +
+                    : point.completed == 0
+                        ? std::string("keeps no row (the flux files hold only their heads)")
+                        : "keeps the rows of particles 1-" + std::to_string(point.completed) +
                                       " (EX " + std::to_string(point.rows[0]) + ", ATT " +
                                       std::to_string(point.rows[1]) + ", REM " +
                                       std::to_string(point.rows[2]) + ")")

@@ -310,6 +310,16 @@ void run_jobs(const std::vector<RunJob>& jobs, int threads, ProgressBar* bar,
         request.first, o.console, std::array<OutputFile*, 3>{o.flux[0].get(), o.flux[1].get(), o.flux[2].get()});
   }
 
+  // A shared flux file holds the rows of the particles before the head; a
+  // numbered run's particles each wrote their own.
+  const auto interrupted = [&] {
+    std::vector<std::int64_t> written;
+    for (std::size_t j = 0; j < jobs.size(); ++j) {
+      written.push_back(jobs[j].request.numbered ? outputs[j].committed.load()
+                                                 : outputs[j].ordered->head() - jobs[j].request.first);
+    }
+    return RunInterrupted(interrupt.signal(), written);
+  };
   std::int64_t failed = 0;
   try {
     for_each_task(starts.back(), threads, stop, failed, [&](std::int64_t k, ParticleRun& pr) {
@@ -353,6 +363,9 @@ void run_jobs(const std::vector<RunJob>& jobs, int threads, ProgressBar* bar,
       if (o.left.fetch_sub(1) == 1 && bar) bar->job_finished();
     });
   } catch (...) {
+    // A write that failed because of the signal (a closed pipe, the size
+    // limit) stopped the run as the signal would have.
+    if (interrupt.signal() != 0) throw interrupted();
     if (failed_job) {
       *failed_job = static_cast<std::size_t>(
           std::upper_bound(starts.begin(), starts.end(), failed) - starts.begin() - 1);
@@ -364,20 +377,11 @@ void run_jobs(const std::vector<RunJob>& jobs, int threads, ProgressBar* bar,
       if (file) file->close();
     }
   }
+  if (interrupt.signal() != 0) throw interrupted();
   for (const JobOutput& o : outputs) {
     if (!o.console) continue;
     o.console->flush();
     if (!*o.console) throw InputError("standard output", "cannot write the progress lines");
-  }
-  if (const int signal = interrupt.signal()) {
-    // A shared flux file holds the rows of the particles before the head;
-    // a numbered run's particles each wrote their own.
-    std::vector<std::int64_t> written;
-    for (std::size_t j = 0; j < jobs.size(); ++j) {
-      written.push_back(jobs[j].request.numbered ? outputs[j].committed.load()
-                                                 : outputs[j].ordered->head() - jobs[j].request.first);
-    }
-    throw RunInterrupted(signal, written);
   }
 }
 

@@ -1,6 +1,8 @@
 // The summary's judgement of its own eta: the injection rings and each
 // warning on both sides of its threshold, on constructed runs, and on real
 // runs of the favorable example with the old and the shipped RLIM.
+#include <limits>
+
 #include <gtest/gtest.h>
 
 #include "analysis/run_summary.h"
@@ -55,6 +57,8 @@ TEST(Judgement, EachWarningOnBothSidesOfItsThreshold) {
       // 4 attached of 400: the interval reaches far beyond +-50 %.
       {"few", {{396, 1, 0.3}, {4, 2, 0.3}}, 0, {"only 4 particles attached"}},
       {"crashed", {inner_exits, inner_attached, {1, 6, 0.3}}, 0, {"1 particles crashed below H0"}},
+      {"not-finite", {inner_exits, inner_attached, {1, 1, std::numeric_limits<double>::quiet_NaN()}},
+       0, {"1 row holds values that are not finite (particle 451)"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -188,12 +188,17 @@ TEST(OrderedOutput, OutOfOrderParticlesComeOutInOrderAlsoFromTheScratchFile) {
   EXPECT_EQ(last.head(), std::int64_t{INT32_MAX} + 1);
 }
 
-// The program itself in dir, as a child process with its output in files.
-pid_t start_program(const fs::path& dir, const std::vector<std::string>& args) {
+// The program itself in dir, as a child process with its output in files
+// (standard output, with closed_pipe, into a pipe that nobody reads).
+pid_t start_program(const fs::path& dir, const std::vector<std::string>& args,
+                    bool closed_pipe = false) {
+  int pipe_ends[2] = {-1, -1};
+  if (closed_pipe && pipe(pipe_ends) != 0) return -1;
   const pid_t child = fork();
   if (child == 0) {
     if (chdir(dir.c_str()) != 0) _exit(126);
-    const int out = open("console.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (closed_pipe) close(pipe_ends[0]);
+    const int out = closed_pipe ? pipe_ends[1] : open("console.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
     std::vector<char*> argv = {const_cast<char*>(COLLOIDSIM_EXECUTABLE)};
@@ -201,6 +206,10 @@ pid_t start_program(const fs::path& dir, const std::vector<std::string>& args) {
     argv.push_back(nullptr);
     execv(COLLOIDSIM_EXECUTABLE, argv.data());
     _exit(127);
+  }
+  if (closed_pipe) {
+    close(pipe_ends[0]);
+    close(pipe_ends[1]);
   }
   return child;
 }
@@ -268,10 +277,11 @@ TEST(Resume, KilledAtRandomMomentsAndResumedGivesTheUninterruptedFiles) {
   }
 }
 
-// Ctrl-C and kill during a run, once it has begun: the run stops with status
-// 128 + signal, leaves no temporary file, says how far it got and how to go
-// on, and going on that way gives the uninterrupted run's files.
-TEST(Resume, SigintAndSigtermStopTheRunCleanlyAndTheCommandShownContinuesIt) {
+// Ctrl-C and kill during a run, once it has begun, and its standard output
+// piped into a program that has ended: the run stops with status 128 +
+// signal, leaves no temporary file, says how far it got and how to go on, and
+// going on that way gives the uninterrupted run's files.
+TEST(Resume, SignalsStopTheRunCleanlyAndTheCommandShownContinuesIt) {
   const struct {
     int signal;
     const char* CLUSTER;
@@ -282,6 +292,7 @@ TEST(Resume, SigintAndSigtermStopTheRunCleanlyAndTheCommandShownContinuesIt) {
       {SIGTERM, "0", {"--seed", "5", "-j", "2", "--brownian", "hindered"},
        "  colloidsim --resume --seed 5 --brownian hindered\n"},
       {SIGTERM, "1", {"--seed", "5", "-j", "2", "8", "1-8"}, "  colloidsim --seed 5 8 1-8\n"},
+      {SIGPIPE, "0", {"--seed", "5", "-j", "2"}, "  colloidsim --resume --seed 5\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.shown);
@@ -292,15 +303,19 @@ TEST(Resume, SigintAndSigtermStopTheRunCleanlyAndTheCommandShownContinuesIt) {
 
     const fs::path dir = fresh_directory("interrupt-stopped");
     write_text(dir / "INPUT.IN", input);
-    const pid_t child = start_program(dir, c.args);
+    const pid_t child = start_program(dir, c.args, c.signal == SIGPIPE);
     // The record is written once the run has begun.
     const std::string record = c.CLUSTER[0] == '0' ? "RUN.json" : "RUN.1-8.json";
-    while (!fs::exists(dir / record)) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    kill(child, c.signal);
+    if (c.signal != SIGPIPE) {
+      while (!fs::exists(dir / record)) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      kill(child, c.signal);
+    }
     EXPECT_EQ(wait_for(child), 128 + c.signal);
     const std::string err = read_text(dir / "stderr.txt");
-    EXPECT_NE(err.find(c.signal == SIGINT ? "stopped by SIGINT (Ctrl-C): " : "stopped by SIGTERM: "),
+    EXPECT_NE(err.find(c.signal == SIGINT    ? "stopped by SIGINT (Ctrl-C): "
+                       : c.signal == SIGTERM ? "stopped by SIGTERM: "
+                                             : "stopped by SIGPIPE (standard output was closed"),
               std::string::npos)
         << err;
     EXPECT_TRUE(err.ends_with(c.shown)) << err;
