@@ -222,7 +222,10 @@ std::string study_table_text(const StudyTable& table) {
   }
   out += "\nfinished: particles with a row of NPART; 1-6: particles per fate.\n"
          "eta = f (RLIM/AG)^2 (VSUP + v_s)/VSUP of the attached (fates 2, 4, 6) and the\n"
-         "retained (2, 4, 5, 6) particles, with f's 95 % Wilson interval.\n";
+         "retained (2, 4, 5, 6) particles, with f's 95 % Wilson interval.\n"
+         "eta0 TE: eta0 of Tufenkji and Elimelech (2004) for a perfect sink; warnings: how\n"
+         "many reasons colloidsim summary gives why the condition's eta is not final\n"
+         "(the texts are in STUDY.json; colloidsim summary runs/NN-... prints them).\n";
   if (table.has_reference) {
     out += "alpha = eta attached / eta attached of the reference twin, with the 95 %\n"
            "log-ratio interval of two binomial proportions (Katz); with no attached\n"
