@@ -10,6 +10,7 @@
 #include "common/constants.h"
 #include "simulation/fates.h"
 #include "forces/hydrodynamics.h"
+#include "io/record_columns.h"
 
 namespace colloidsim {
 
@@ -183,15 +184,13 @@ void judge(const RunFiles& run, RunSummary& s, const RunEcho& e, const std::stri
                 std::to_string(s.particles_for_ten_percent) +
                 " particles would give +-10 % at this fraction");
   }
-  // Rows this program would not write: the values summary uses, not finite.
+  // Rows this program would not write: a real value that is not finite.
   std::vector<std::int32_t> odd;
   for (const auto& rows : run.rows) {
     for (const FluxRow& row : rows) {
-      const FluxRecord& r = row.record;
-      for (const double v : {r.RINJ, r.XOUT, r.YOUT, r.ZOUT, r.PTIMEIN, r.PTIMEOUT, r.TBULK, r.TNEAR,
-                             r.TFRIC}) {
-        if (!std::isfinite(v)) {
-          odd.push_back(r.IPART);
+      for (const FluxColumn& column : FLUX_COLUMNS) {
+        if (column.real && !std::isfinite(row.record.*column.real)) {
+          odd.push_back(row.record.IPART);
           break;
         }
       }
@@ -204,9 +203,9 @@ void judge(const RunFiles& run, RunSummary& s, const RunEcho& e, const std::stri
     if (odd.size() > 5) list += ", ...";
     w.push_back(std::to_string(odd.size()) + (odd.size() == 1 ? " row holds" : " rows hold") +
                 " values that are not finite (particle" + (odd.size() == 1 ? " " : "s ") + list +
-                "): their residence times, positions or injection radii are undefined, so "
-                "percentiles, rings and angles may be too; this program writes no such row for a "
-                "finished particle (an edited or damaged file?)");
+                "): this program writes no such row for a finished particle (an edited or "
+                "damaged file?), and the percentiles, rings and angles that use them may be "
+                "undefined");
   }
   if (fate_counts[5] > 0) {
     w.push_back(std::to_string(fate_counts[5]) + " particles crashed below H0 (fate 6): a "
@@ -481,3 +480,4 @@ void append_summary_json(std::string& out, const RunSummary& s) {
 }
 
 }  // namespace colloidsim
+

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -18,6 +19,10 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  // A write past the file size limit (ulimit -f) fails and is reported like a
+  // full disk, instead of ending the program without a word; during a run the
+  // run's own handler takes the signal.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
   return colloidsim::run_program(args, std::filesystem::path("."), std::cout, std::cerr,

@@ -185,6 +185,7 @@ int run_merge_command(const MergeArguments& a, const CommandContext& context) {
     append_flux_header(head);
     // All three names are checked before the first file is replaced.
     for (const char* name : FLUX_FILE_NAMES) CompleteFile::check_names(dir, name);
+    CompleteFile::check_names(dir, RUN_RECORD_NAME);
     std::unique_ptr<CompleteFile> files[3];
     for (int f = 0; f < 3; ++f) {
       files[f] = std::make_unique<CompleteFile>(dir, FLUX_FILE_NAMES[f]);

@@ -79,7 +79,9 @@ std::vector<std::string> running_particles(const fs::path& dir, std::int64_t fir
 // Opens and locks path without waiting. Returns the descriptor, or -1 when
 // the lock is held by another process.
 int take(const fs::path& path, bool exclusive) {
-  const std::string name = path.filename().string();
+  // The lock's name, with its directory unless that is the working one.
+  const fs::path parent = path.parent_path();
+  const std::string name = parent.empty() || parent == "." ? path.filename().string() : path.string();
   for (int attempt = 0; attempt < 100; ++attempt) {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0 && errno == ELOOP) {
@@ -115,6 +117,8 @@ int take(const fs::path& path, bool exclusive) {
       if (::ftruncate(fd, 0) != 0 ||
           ::pwrite(fd, pid.data(), pid.size(), 0) != static_cast<ssize_t>(pid.size())) {
         const int error = errno;
+        // Ours, locked: removed, as a run removes its lock when it ends.
+        ::unlink(path.c_str());
         ::close(fd);
         throw InputError(name, std::string("cannot write the lock file (") + std::strerror(error) + ")");
       }

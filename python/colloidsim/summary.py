@@ -18,7 +18,7 @@ import types
 
 import numpy as np
 
-from .readers import ATTACHED_FATES, FAMILY_OF_FATE, RETAINED_FATES
+from .readers import ATTACHED_FATES, FAMILY_OF_FATE, FLUX_COLUMNS, RETAINED_FATES
 
 Z95 = 1.959963984540054  # standard normal quantile at 0.975
 # The program's constants: the nearest single-precision values, widened.
@@ -238,17 +238,16 @@ def _warnings(run, report, fate_counts):
             f"only {all_attached} particles attached: the 95 % interval of eta reaches beyond "
             f"+-{100 * WIDE_INTERVAL:.0f} %; about {report['particles_for_ten_percent']} "
             "particles would give +-10 % at this fraction")
-    fields = ("RINJ", "XOUT", "YOUT", "ZOUT", "PTIMEIN", "PTIMEOUT", "TBULK", "TNEAR", "TFRIC")
+    fields = [title.split("(", 1)[0] for title, _, kind in FLUX_COLUMNS if kind is float]
     odd = sorted(int(r["PARTICLE"]) for r in run.flux
                  if not all(math.isfinite(float(r[f])) for f in fields))
     if odd:
         listed = ", ".join(str(p) for p in odd[:5]) + (", ..." if len(odd) > 5 else "")
         warnings.append(
             f"{len(odd)} {'row holds' if len(odd) == 1 else 'rows hold'} values that are not "
-            f"finite (particle{' ' if len(odd) == 1 else 's '}{listed}): their residence times, "
-            "positions or injection radii are undefined, so percentiles, rings and angles may be "
-            "too; this program writes no such row for a finished particle (an edited or damaged "
-            "file?)")
+            f"finite (particle{' ' if len(odd) == 1 else 's '}{listed}): this program writes no "
+            "such row for a finished particle (an edited or damaged file?), and the percentiles, "
+            "rings and angles that use them may be undefined")
     if fate_counts[6] > 0:
         warnings.append(
             f"{fate_counts[6]} particles crashed below H0 (fate 6): a near-surface or contact "

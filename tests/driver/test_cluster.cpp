@@ -158,6 +158,14 @@ TEST(Merge, ABlockedNameStopsTheMergeBeforeAnyFluxFileIsReplaced) {
   EXPECT_EQ(err, "colloidsim: FLUXREM.OUT: cannot create the file (Is a directory)\n");
   EXPECT_EQ(read_text(dir / "FLUXEX.OUT"), "an earlier merge\n");
   EXPECT_FALSE(fs::exists(dir / "FLUXATT.OUT"));
+  // The record's name too is checked before the first flux file is written.
+  fs::remove(dir / "FLUXREM.OUT");
+  fs::remove(dir / "RUN.json");
+  fs::remove(dir / "FLUXEX.OUT");
+  fs::create_directory(dir / "RUN.json");
+  EXPECT_EQ(run(dir, {"merge"}, &err), 1);
+  EXPECT_EQ(err, "colloidsim: RUN.json: cannot create the file (Is a directory)\n");
+  EXPECT_TRUE(flux_files(dir).empty());
 }
 
 TEST(Merge, AllowMissingMergesTheRestAndListsTheMissing) {

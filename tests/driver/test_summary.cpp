@@ -227,6 +227,9 @@ TEST(Summary, NoRunMixedRunsAndBrokenRowsGiveOneMessageAndStatusOne) {
       {{"merge", "--bogus"},
        "colloidsim: command line: found the unknown option \"--bogus\"; expected "
        "--allow-missing, --replace or --help (-h) (see colloidsim merge --help)\n"},
+      {{"merge", "/nonexistent/dir"},
+       "colloidsim: /nonexistent/dir/RUN.lock: cannot create the lock file (No such file or "
+       "directory)\n"},
       {{"missing", "--npart", "3", "--block-size"},
        "colloidsim: command line, parameter --block-size: found no value; expected a whole "
        "number of at least 1\n"},
