@@ -568,12 +568,13 @@ void join_run_files(RunFiles& run, const std::vector<std::int32_t>& file_particl
       return a.record.IPART < b.record.IPART;
     });
   }
-  std::int32_t next = 1;
+  // 64 bits: one past the largest particle number.
+  std::int64_t next = 1;
   for (const auto& entry : seen) {
-    if (entry.first > next) run.missing.push_back({next, entry.first - 1});
-    next = entry.first + 1;
+    if (entry.first > next) run.missing.push_back({static_cast<std::int32_t>(next), entry.first - 1});
+    next = std::int64_t{entry.first} + 1;
   }
-  if (next <= run.NPART) run.missing.push_back({next, run.NPART});
+  if (next <= run.NPART) run.missing.push_back({static_cast<std::int32_t>(next), run.NPART});
 }
 
 }  // namespace colloidsim

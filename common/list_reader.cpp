@@ -353,6 +353,13 @@ void ListReader::read(std::span<const ListItem> items) {
     }
   }
   // The rest of the line after the last value (or the slash) is skipped.
+  left_on_line_ = {};
+  if (!slash && line_ < line_count()) {
+    std::string_view rest = lines_[static_cast<std::size_t>(line_)].substr(column_);
+    while (!rest.empty() && (is_blank(rest.front()) || rest.front() == ',')) rest.remove_prefix(1);
+    while (!rest.empty() && is_blank(rest.back())) rest.remove_suffix(1);
+    left_on_line_ = rest;
+  }
   if (line_ < line_count()) ++line_;
   column_ = 0;
   after_value_ = false;

@@ -96,6 +96,10 @@ class ListReader {
     read_group(group, std::span<const ListItem>(items.begin(), items.size()));
   }
   const std::vector<std::string>& warnings() const { return warnings_; }
+  // What stood on the line after the last value of the latest read (without
+  // the blanks and the separator), which the read skipped; empty after a
+  // slash.
+  std::string_view left_on_line() const { return left_on_line_; }
 
   // A formatted read without items whose format holds `advances` record
   // advances: consumes the current line and `advances` more.
@@ -132,6 +136,7 @@ class ListReader {
   int line_ = 0;             // current line (0-based)
   std::size_t column_ = 0;   // position within the current line
   bool after_value_ = false; // a value was read and its separator not yet seen
+  std::string_view left_on_line_;
   bool keep_origins_ = true;
   bool within_line_ = false;  // a line end ends the read
   std::size_t cut_at_ = 0;   // the text is the first cut_at_ bytes of a longer file (0: whole)

@@ -97,6 +97,14 @@ RestartRecord RestartFile::record(std::int32_t k) {
                                : ListItem::text(names[c], skipped[c]));
   }
   reader_.read_within_line(items);
+  // A column too many may stand anywhere on the line and shift the others.
+  if (!reader_.left_on_line().empty()) {
+    throw InputError(RESTART_FILE, last_record_line_, "",
+                     quoted_value(reader_.left_on_line()) + " after the last column, " +
+                         std::string(FLUX_COLUMNS[READ_COLUMNS - 1].title),
+                     "a record of the " + std::to_string(READ_COLUMNS) +
+                         " columns of a flux row, no more");
+  }
   for (std::size_t c = 0; c < READ_COLUMNS; ++c) {
     if (targets[c] ? std::isnan(r.*targets[c]) : skipped[c].empty()) {
       throw InputError(RESTART_FILE, last_record_line_, names[c],

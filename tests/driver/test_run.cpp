@@ -665,7 +665,7 @@ TEST(Restart, EachFateGoesToTheFilesOfItsFamily) {
 TEST(RunFiles, ANonFiniteParticleStopsTheRunAndTheRowsBeforeItStay) {
   const auto dir = fresh_directory("run-non-finite");
   write_text(dir / "INPUT.IN", input_with({{"NPART", "2"}, {"ATTMODE", "-1"}, {"TTIME", "1e-5"}}));
-  const std::string rest = " 0 0 0 0 0 0 0 0 0 0 0 -1 0 0 0 0 0 0 0\n";
+  const std::string rest = " 0 0 0 0 0 0 0 0 0 0 0 -1 0 0 0 0 0 0\n";  // ETIME .. ZINNS
   write_text(dir / "FLUXATT.IN", "h\nh\nh\nh\nh\nh\n"
                                  "000001 2 0 0 0 0 0 0 0 0 2.555003e-4 2.555003e-4 3e-10" + rest +
                                  "000002 2 0 0 0 0 0 0 1e200 0 0 1e200 3e-10" + rest);

@@ -315,10 +315,11 @@ TEST(RestartFile, TakesRecordKCountedAfterTheSixHeadingLines) {
 }
 
 TEST(RestartFile, ARecordIsOneLineOfAFluxFile) {
-  // A record holds all 31 columns on its line; whatever follows them is not
-  // read, and one that ends sooner does not run on into the next record.
+  // A record holds all 31 columns on its line and no more (a column too many
+  // would shift the others), and one that ends sooner does not run on into
+  // the next record.
   const auto dir = fresh_directory("restart-short");
-  write_text(dir / "FLUXATT.IN", restart_text({record_line(1) + " extra", record_line(2)}));
+  write_text(dir / "FLUXATT.IN", restart_text({record_line(1), record_line(2)}));
   RestartFile file(dir / "FLUXATT.IN", 4);
   EXPECT_EQ(file.record(1).ACONT, 1.22e-6);
   EXPECT_EQ(file.record(2).ACONT, 2.22e-6);
@@ -334,7 +335,8 @@ TEST(RestartFile, ARecordIsOneLineOfAFluxFile) {
       {edited(record_line(1), " 1.4E-06", ""), "FLUXATT.IN, line 7, parameter record 1 ZINNS(m): found the end of the line; expected a value"},
       {edited(record_line(1), " 1.9E-06", " x"), "FLUXATT.IN, line 7, parameter record 1 XOUT(m): found \"x\"; expected a real number"},
       {edited(record_line(1), " 1.11E-06", ",,"), "FLUXATT.IN, line 7, parameter record 1 ZOUT(m): found no value (a null or a slash left it unset); expected a real number" + all},
-      {edited(record_line(1), " 1.25E-06", " /"), "FLUXATT.IN, line 7, parameter record 1 HETTYPE: found no value (a null or a slash left it unset); expected a value" + all}};
+      {edited(record_line(1), " 1.25E-06", " /"), "FLUXATT.IN, line 7, parameter record 1 HETTYPE: found no value (a null or a slash left it unset); expected a value" + all},
+      {record_line(1) + " extra", "FLUXATT.IN, line 7: found \"extra\" after the last column, ZINNS(m); expected a record of the 31 columns of a flux row, no more"}};
   for (const auto& [line, message] : refused) {
     write_text(dir / "FLUXATT.IN", restart_text({line, record_line(2)}));
     try {
