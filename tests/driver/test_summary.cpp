@@ -169,6 +169,19 @@ TEST(Summary, KnownFatesGiveHandComputedCountsIntervalsAndEfficiency) {
   EXPECT_EQ(j["fates"]["4"]["interval"][1].get<double>(), summary.fates[3].high);
 }
 
+// The largest particle number alone: one range of missing particles before
+// it, none after (counting past it must not wrap).
+TEST(Summary, TheLargestParticleNumberLeavesOneMissingRange) {
+  const RunParameters p = favorable_parameters(INT32_MAX);
+  const auto dir = fresh_directory("summary-largest-particle");
+  testing::write_numbered_run(dir, testing::flux_head(p), {flux_row(INT32_MAX, 1)});
+  const RunFiles run = read_run_files(dir);
+  ASSERT_TRUE(run.problems.empty());
+  const std::vector<std::pair<std::int32_t, std::int32_t>> expected = {{1, INT32_MAX - 1}};
+  EXPECT_EQ(run.missing, expected);
+  EXPECT_EQ(run.missing_count(), std::int64_t{INT32_MAX} - 1);
+}
+
 TEST(Summary, NoRunMixedRunsAndBrokenRowsGiveOneMessageAndStatusOne) {
   const RunParameters p = favorable_parameters(3);
   const auto run_dir = [&](const char* name) {
