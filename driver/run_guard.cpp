@@ -67,6 +67,7 @@ RunGuard::RunGuard(const fs::path& workdir, const std::vector<std::string>& args
       start_(utc_time_now()) {
   const std::string shown = workdir.string();
   check_output_directory(workdir);
+  CompleteFile::check_names(workdir, name_);
   lock_.emplace(numbered_ ? RunLock::particles(workdir, shown, FIRST, LAST)
                           : RunLock::directory(workdir, shown));
   if (resume_) earlier_ = read_run_record(dir_, name_);

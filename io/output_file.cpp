@@ -163,11 +163,9 @@ void check_output_name(const std::filesystem::path& dir, const std::string& name
 
 void CompleteFile::check_names(const std::filesystem::path& dir, const std::string& name) {
   check_name(dir, temporary_name(name), false);
-  // rename() replaces anything at the final name but a directory.
-  struct stat status;
-  if (::lstat((dir / name).c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
-    fail(name, "cannot create the file", EISDIR);
-  }
+  // rename() would replace anything at the final name but a directory; a
+  // file the user made read-only is kept all the same.
+  check_name(dir, name, true);
 }
 
 void CompleteFile::commit() {

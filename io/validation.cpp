@@ -1,13 +1,15 @@
 #include "io/validation.h"
 
 #include <cmath>
-#include <initializer_list>
 #include <cstdio>
+#include <initializer_list>
+#include <map>
 
 #include "common/constants.h"
 #include "common/input_error.h"
 #include "forces/contact.h"
 #include "forces/happel.h"
+#include "io/parameter_table.h"
 #include "simulation/setup.h"
 #include "surface/hettrack.h"
 #include "surface/hettrackp.h"
@@ -342,6 +344,19 @@ std::vector<std::string> plausibility_warnings(const ParameterFile& file) {
 
 std::vector<std::string> input_warnings(const ParameterFile& file) {
   std::vector<std::string> warnings = file.warnings;
+  // A slash that ends a group before its last value leaves the rest as they
+  // were before the read: 0. Legal, and easy to miss.
+  std::map<int, std::string> unset;
+  for (const ParameterInfo& info : PARAMETERS) {
+    const auto it = file.origins.find(info.name);
+    if (it == file.origins.end() || !it->second.after_slash) continue;
+    std::string& names = unset[it->second.line];
+    names += (names.empty() ? "" : ", ") + std::string(info.name);
+  }
+  for (const auto& [line, names] : unset) {
+    warnings.push_back(file.display_name + ", line " + std::to_string(line) + ": the slash leaves " +
+                       names + " unset, so they stay 0");
+  }
   for (std::string& w : plausibility_warnings(file)) warnings.push_back(std::move(w));
   return warnings;
 }

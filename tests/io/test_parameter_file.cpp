@@ -459,8 +459,11 @@ TEST(ParameterFile, MessagesPointAtTheGroupTheLineAndTheUnit) {
       {"1000 1000\n", "1000 3*1000\n", "",
        {"INPUT.IN, line 77: group 14 ends with its last value, PRINTMAX; the rest of the line "
         "(2 more repeated values) is ignored"}},
-      // A slash ends a group on purpose.
+      // A slash ends a group on purpose; values it leaves unset are named.
       {"1000 1000\n", "1000 1000 / comment\n", "", {}},
+      {"0.030 1 1.2e-7 0.4e-7 0.13e-7 0.0\n", "0.030 /\n", "",
+       {"INPUT.IN, line 27: the slash leaves HETMODE, RHET0, RHET1, RHET2, SCOV unset, so they "
+        "stay 0"}},
       {"10.0 1 -0.030 0.030\n", "10.0 1 -30 30\n", "",
        {"INPUT.IN, line 22, parameter ZETAPST: -30 V is beyond the zeta potentials of real "
         "surfaces (|zeta| <= 0.3 V); the unit is V, so -30 mV is -0.030",
