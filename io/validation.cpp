@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <initializer_list>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "common/constants.h"
 #include "common/input_error.h"
@@ -346,16 +348,16 @@ std::vector<std::string> input_warnings(const ParameterFile& file) {
   std::vector<std::string> warnings = file.warnings;
   // A slash that ends a group before its last value leaves the rest as they
   // were before the read: 0. Legal, and easy to miss.
-  std::map<int, std::string> unset;
+  std::map<int, std::vector<std::string>> unset;
   for (const ParameterInfo& info : PARAMETERS) {
     const auto it = file.origins.find(info.name);
-    if (it == file.origins.end() || !it->second.after_slash) continue;
-    std::string& names = unset[it->second.line];
-    names += (names.empty() ? "" : ", ") + std::string(info.name);
+    if (it != file.origins.end() && it->second.after_slash) unset[it->second.line].push_back(info.name);
   }
   for (const auto& [line, names] : unset) {
+    std::string list;
+    for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
     warnings.push_back(file.display_name + ", line " + std::to_string(line) + ": the slash leaves " +
-                       names + " unset, so they stay 0");
+                       list + " unset, so " + (names.size() == 1 ? "it stays 0" : "they stay 0"));
   }
   for (std::string& w : plausibility_warnings(file)) warnings.push_back(std::move(w));
   return warnings;
