@@ -62,7 +62,9 @@ std::string echo_differences(const std::string& file_text, const std::string& he
   const auto was = echo_items(line_of(file_text)), now = echo_items(line_of(head));
   std::string list;
   int listed = 0, more = 0;
-  for (const auto& [label, value] : now) {
+  for (const auto& item : now) {
+    const std::string& label = item.first;
+    const std::string& value = item.second;
     const auto it = std::find_if(was.begin(), was.end(), [&](const auto& w) { return w.first == label; });
     if (it == was.end() || it->second == value) continue;
     if (listed == 3) {
