@@ -337,10 +337,16 @@ void ListReader::read(std::span<const ListItem> items) {
       origins_[std::string(item.name)] = where;
     }
   }
-  if (!group_.empty() && !slash && line_ < line_count()) {
+  // What the read leaves of its last line, which is skipped below.
+  left_on_line_ = {};
+  if (!slash && line_ < line_count()) {
     std::string_view rest = lines_[static_cast<std::size_t>(line_)].substr(column_);
     while (!rest.empty() && (is_blank(rest.front()) || rest.front() == ',')) rest.remove_prefix(1);
     while (!rest.empty() && is_blank(rest.back())) rest.remove_suffix(1);
+    left_on_line_ = rest;
+  }
+  if (!group_.empty() && !slash && line_ < line_count()) {
+    const std::string_view rest = left_on_line_;
     // A slash after the last value ends the group on purpose.
     if ((!rest.empty() && rest.front() != '/') || (rest.empty() && repeat_left > 0)) {
       const std::string& last = std::string((items.end() - 1)->name);
@@ -353,13 +359,6 @@ void ListReader::read(std::span<const ListItem> items) {
     }
   }
   // The rest of the line after the last value (or the slash) is skipped.
-  left_on_line_ = {};
-  if (!slash && line_ < line_count()) {
-    std::string_view rest = lines_[static_cast<std::size_t>(line_)].substr(column_);
-    while (!rest.empty() && (is_blank(rest.front()) || rest.front() == ',')) rest.remove_prefix(1);
-    while (!rest.empty() && is_blank(rest.back())) rest.remove_suffix(1);
-    left_on_line_ = rest;
-  }
   if (line_ < line_count()) ++line_;
   column_ = 0;
   after_value_ = false;

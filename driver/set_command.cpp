@@ -108,7 +108,8 @@ int run_set_command(const SetArguments& a, const CommandContext& context) {
     const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : workdir;
     std::error_code error;
     if (!std::filesystem::is_directory(dir, error)) {
-      throw InputError(target_shown, 0, "", "no directory " + quoted_value(std::filesystem::path(target_shown).parent_path().string()) + " to hold it",
+      const std::string parent = std::filesystem::path(target_shown).parent_path().string();
+      throw InputError(target_shown, 0, "", "no directory " + quoted_value(parent) + " to hold it",
                        "a file in an existing directory");
     }
     CompleteFile result(dir, target.filename().string());

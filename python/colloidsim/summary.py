@@ -55,13 +55,22 @@ def settling_velocity(echo):
     return {1: v, 2: -v}.get(int(echo["CBGRAV"]), 0.0)
 
 
-def efficiency_factor(echo):
-    """(RLIM/AG)^2 (VSUP + v_s)/VSUP, or None where eta is undefined."""
+def _disc_ratio(echo):
+    """(RLIM/AG)^2: the injection disc over the collector's projected area."""
+    return (echo["RLIM"] / echo["AG"]) * (echo["RLIM"] / echo["AG"])
+
+
+def _flow_factor(echo):
+    """(VSUP + v_s)/VSUP, NaN where eta is undefined."""
     VSUP = echo["VSUP"]
     through_disc = VSUP + settling_velocity(echo)
-    if not (VSUP > 0 and through_disc > 0):
-        return None
-    return (echo["RLIM"] / echo["AG"]) * (echo["RLIM"] / echo["AG"]) * (through_disc / VSUP)
+    return through_disc / VSUP if VSUP > 0 and through_disc > 0 else math.nan
+
+
+def efficiency_factor(echo):
+    """(RLIM/AG)^2 (VSUP + v_s)/VSUP, or None where eta is undefined."""
+    flow = _flow_factor(echo)
+    return None if math.isnan(flow) else _disc_ratio(echo) * flow
 
 
 def _efficiency(run, fates):
@@ -295,15 +304,12 @@ def summarize(run):
         "fates": {str(code): _proportion(fate_counts[code], finished) for code in range(1, 7)},
         "families": _families(run, finished),
     }
-    factor = efficiency_factor(run.echo)
-    factor = math.nan if factor is None else factor
-    VSUP = run.echo["VSUP"]
-    through_disc = VSUP + settling_velocity(run.echo)
     efficiency = {
         "settling_velocity_m_s": settling_velocity(run.echo),
-        "disc_ratio": (run.echo["RLIM"] / run.echo["AG"]) * (run.echo["RLIM"] / run.echo["AG"]),
-        "flow_factor": through_disc / VSUP if VSUP > 0 and through_disc > 0 else math.nan,
+        "disc_ratio": _disc_ratio(run.echo),
+        "flow_factor": _flow_factor(run.echo),
     }
+    factor = efficiency["disc_ratio"] * efficiency["flow_factor"]
     for name, fates in (("attached", ATTACHED_FATES), ("retained", RETAINED_FATES)):
         entry = _proportion(sum(fate_counts[c] for c in fates), finished)
         f, low, high = entry["fraction"], *entry["interval"]
